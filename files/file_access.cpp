@@ -1,0 +1,252 @@
+#include "files/file_access.h"
+
+#include <algorithm>
+#include <array>
+#include <list>
+
+#include "files/names.h"
+#include "platform/os_files.h"
+
+namespace kelvor::files {
+namespace {
+
+constexpr std::size_t kReadAheadSize = 128;
+constexpr char kCarriageReturn = 13;
+constexpr char kLineFeed = 10;
+constexpr char kEndOfText = 26;  // Ctrl-Z
+constexpr std::string_view kLineEnd = "\r\n";
+
+struct OpenFileRecord {
+  FileNumber number = 0;
+  os::FileHandle handle = os::kNoFile;
+  bool is_disk = false;
+  FileMode mode = FileMode::kBinary;
+  bool read_only = false;  // a Binary open that fell back to reading
+  std::uint64_t position = 0;
+  os::NativeName name;
+  std::array<char, kReadAheadSize> read_ahead{};
+  std::size_t read_ahead_count = 0;
+  std::size_t read_ahead_next = 0;
+};
+
+// The process-wide open-file table, most recently opened first.
+std::list<OpenFileRecord>& OpenFiles() {
+  static std::list<OpenFileRecord> files;
+  return files;
+}
+
+std::list<OpenFileRecord>::iterator FindOpen(FileNumber number) {
+  return std::find_if(OpenFiles().begin(), OpenFiles().end(),
+                      [number](const OpenFileRecord& file) { return file.number == number; });
+}
+
+// The record of an open file in the required mode, or null after recording 52
+// (not open) or 54 (another mode).
+OpenFileRecord* FileInMode(ErrorState& state, FileNumber number, FileMode mode) {
+  auto file = FindOpen(number);
+  if (file == OpenFiles().end()) {
+    state.Record(kBadFileNameOrNumber);
+    return nullptr;
+  }
+  if (file->mode != mode) {
+    state.Record(kBadFileMode);
+    return nullptr;
+  }
+  return &*file;
+}
+
+OpenFileRecord* AnyOpenFile(ErrorState& state, FileNumber number) {
+  auto file = FindOpen(number);
+  if (file != OpenFiles().end()) return &*file;
+  state.Record(kBadFileNameOrNumber);
+  return nullptr;
+}
+
+struct ModeRequest {
+  unsigned access;
+  os::Disposition disposition;
+};
+
+ModeRequest RequestFor(FileMode mode) {
+  switch (mode) {
+    case FileMode::kBinary:
+      return {os::kReadAccess | os::kWriteAccess, os::Disposition::kOpenAlways};
+    case FileMode::kOutput:
+      return {os::kWriteAccess, os::Disposition::kOpenAlways};
+    case FileMode::kInput:
+      break;
+  }
+  return {os::kReadAccess, os::Disposition::kOpenExisting};
+}
+
+// Positions a freshly opened disk file as its mode says.
+os::WinError PrepareDiskFile(OpenFileRecord& file) {
+  os::WinError error = os::SetPosition(file.handle, 0);
+  if (error != os::kSuccess) return error;
+  if (file.mode == FileMode::kOutput) return os::TruncateAtPosition(file.handle);
+  if (file.mode == FileMode::kInput) {
+    return os::ReadFromFile(file.handle, file.read_ahead.data(), kReadAheadSize,
+                            &file.read_ahead_count);
+  }
+  return os::kSuccess;
+}
+
+// The next unread byte of an Input file, refilling the read-ahead buffer from
+// the file as needed.
+constexpr int kEndOfData = -1;
+constexpr int kReadFailed = -2;
+
+int PeekByte(ErrorState& state, OpenFileRecord& file) {
+  if (file.read_ahead_next == file.read_ahead_count) {
+    file.read_ahead_count = 0;
+    file.read_ahead_next = 0;
+    os::WinError error = os::SetPosition(file.handle, file.position);
+    if (error == os::kSuccess) {
+      error = os::ReadFromFile(file.handle, file.read_ahead.data(), kReadAheadSize,
+                               &file.read_ahead_count);
+    }
+    if (error != os::kSuccess) {
+      state.Record(MapOsError(error));
+      return kReadFailed;
+    }
+    if (file.read_ahead_count == 0) return kEndOfData;
+  }
+  return static_cast<unsigned char>(file.read_ahead[file.read_ahead_next]);
+}
+
+void TakeByte(OpenFileRecord& file) {
+  ++file.read_ahead_next;
+  ++file.position;
+}
+
+}  // namespace
+
+void OpenFile(ErrorState& state, std::string_view name, FileMode mode, FileNumber number) {
+  if (name.empty() || HasWildcard(name)) return state.Record(kBadFileName);
+  if (number < 0) return state.Record(kBadFileNameOrNumber);
+  if (FindOpen(number) != OpenFiles().end()) return state.Record(kFileIsOpen);
+
+  OpenFileRecord file;
+  file.number = number;
+  file.mode = mode;
+  file.name = os::ToNativeName(name.substr(0, kMaxNameLength));
+  ModeRequest request = RequestFor(mode);
+  os::WinError error =
+      os::CreateFileHandle(file.name, request.access, request.disposition, &file.handle);
+  if (error != os::kSuccess && mode == FileMode::kBinary) {
+    error = os::CreateFileHandle(file.name, os::kReadAccess, request.disposition, &file.handle);
+    file.read_only = true;
+  }
+  if (error != os::kSuccess) return state.Record(MapOsError(error));
+
+  error = os::FileIsDisk(file.handle, &file.is_disk);
+  if (error == os::kSuccess && file.is_disk) error = PrepareDiskFile(file);
+  if (error != os::kSuccess) {
+    os::CloseFileHandle(file.handle);
+    return state.Record(MapOsError(error));
+  }
+  OpenFiles().push_front(std::move(file));
+}
+
+void CloseFile(ErrorState& state, FileNumber number) {
+  auto found = FindOpen(number);
+  if (found == OpenFiles().end()) return;
+  OpenFileRecord file = std::move(*found);
+  OpenFiles().erase(found);
+
+  os::WinError error = os::kSuccess;
+  if (file.mode == FileMode::kOutput && file.is_disk) error = os::TruncateAtPosition(file.handle);
+  os::WinError close_error = os::CloseFileHandle(file.handle);
+  if (error == os::kSuccess) error = close_error;
+  if (error != os::kSuccess) state.Record(MapOsError(error));
+}
+
+void CloseAllFiles(ErrorState& state) {
+  ErrorNumber first_failure = kNoError;
+  while (!OpenFiles().empty()) {
+    ErrorState one_file;
+    CloseFile(one_file, OpenFiles().front().number);
+    if (first_failure == kNoError) first_failure = one_file.Number();
+  }
+  if (first_failure != kNoError) state.Record(first_failure);
+}
+
+std::uint64_t FileLength(ErrorState& state, FileNumber number) {
+  OpenFileRecord* file = AnyOpenFile(state, number);
+  if (!file || !file->is_disk) return 0;
+  std::uint64_t size = 0;
+  os::WinError error = os::QueryFileSize(file->handle, &size);
+  if (error != os::kSuccess) state.Record(MapOsError(error));
+  return size;
+}
+
+std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count) {
+  OpenFileRecord* file = FileInMode(state, number, FileMode::kBinary);
+  if (!file) return {};
+  std::string bytes(count, '\0');
+  std::size_t read = 0;
+  os::WinError error = os::ReadFromFile(file->handle, bytes.data(), count, &read);
+  file->position += read;
+  if (error != os::kSuccess) {
+    state.Record(MapOsError(error));
+    return {};
+  }
+  bytes.resize(read);
+  return bytes;
+}
+
+void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
+  OpenFileRecord* file = FileInMode(state, number, FileMode::kBinary);
+  if (!file) return;
+  std::size_t written = 0;
+  os::WinError error = os::WriteToFile(file->handle, bytes.data(), bytes.size(), &written);
+  file->position += written;
+  if (error != os::kSuccess) state.Record(MapOsError(error));
+}
+
+void FlushFile(ErrorState& state, FileNumber number) {
+  OpenFileRecord* file = AnyOpenFile(state, number);
+  if (!file || !file->is_disk) return;
+  os::WinError error = os::FlushToDevice(file->handle);
+  if (error != os::kSuccess) state.Record(MapOsError(error));
+}
+
+void WriteText(ErrorState& state, FileNumber number, std::string_view text) {
+  OpenFileRecord* file = FileInMode(state, number, FileMode::kOutput);
+  if (!file) return;
+  std::size_t written = 0;
+  os::WinError error = os::WriteToFile(file->handle, text.data(), text.size(), &written);
+  file->position += written;
+  if (error != os::kSuccess) {
+    state.Record(MapOsError(error));
+  } else if (written < text.size()) {
+    state.Record(file->is_disk ? kDiskFull : kDeviceIoError);
+  }
+}
+
+void WriteLineEnd(ErrorState& state, FileNumber number) {
+  WriteText(state, number, kLineEnd);
+}
+
+std::string ReadLine(ErrorState& state, FileNumber number) {
+  OpenFileRecord* file = FileInMode(state, number, FileMode::kInput);
+  if (!file) return {};
+  std::string line;
+  bool took_any = false;
+  for (;;) {
+    int byte = PeekByte(state, *file);
+    if (byte == kReadFailed) return {};
+    if (byte == kEndOfData || byte == kEndOfText) break;
+    TakeByte(*file);
+    if (byte == kCarriageReturn) {
+      if (PeekByte(state, *file) == kLineFeed) TakeByte(*file);
+      return line;
+    }
+    line += static_cast<char>(byte);
+    took_any = true;
+  }
+  if (!took_any) state.Record(kInputPastEnd);
+  return line;
+}
+
+}  // namespace kelvor::files

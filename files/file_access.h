@@ -1,0 +1,47 @@
+// Files opened under small numbers in one of three modes. Every failure is
+// recorded in the caller's error state; nothing is shown and nothing retried
+// (except the read-only retry of a Binary open).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "files/error_state.h"
+
+namespace kelvor::files {
+
+using FileNumber = std::int16_t;
+
+enum class FileMode {
+  kBinary,  // read and write (or read only), kept as it is, from the first byte
+  kOutput,  // write, emptied on open
+  kInput,   // read an existing file line by line
+};
+
+void OpenFile(ErrorState& state, std::string_view name, FileMode mode, FileNumber number);
+void CloseFile(ErrorState& state, FileNumber number);
+// Closes every open file, most recently opened first, and records the error of
+// the first one that failed.
+void CloseAllFiles(ErrorState& state);
+
+// Length of a disk file; 0 for other devices.
+std::uint64_t FileLength(ErrorState& state, FileNumber number);
+
+// Binary mode: one read or one write of the whole string at the current position.
+std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count);
+void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes);
+
+// Any mode: sends what was written to the device before the file is closed, so
+// that data never stays only in the cache.
+void FlushFile(ErrorState& state, FileNumber number);
+
+// Output mode: a short write is a full disk (61), or 57 for other devices.
+void WriteText(ErrorState& state, FileNumber number, std::string_view text);
+void WriteLineEnd(ErrorState& state, FileNumber number);
+
+// Input mode: a line ends at CR (with an LF after it), at a Ctrl-Z, which is
+// left unread, or at the end of the data. Reading past the end records 62.
+std::string ReadLine(ErrorState& state, FileNumber number);
+
+}  // namespace kelvor::files

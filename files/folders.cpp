@@ -1,0 +1,75 @@
+#include "files/folders.h"
+
+#include <string>
+
+#include "files/file_access.h"
+#include "files/names.h"
+#include "platform/os_files.h"
+
+namespace kelvor::files {
+namespace {
+
+constexpr std::size_t kMaxPatternLength = 256;
+constexpr std::string_view kAllFiles = "*.*";
+constexpr std::uint32_t kNotDeleted =
+    os::kAttrHidden | os::kAttrSystem | os::kAttrVolumeLabel | os::kAttrDirectory;
+constexpr std::uint32_t kNotAFile = os::kAttrVolumeLabel | os::kAttrDirectory;
+
+bool EndsWithSeparator(std::string_view text) {
+  return !text.empty() && (text.back() == ':' || text.back() == '\\');
+}
+
+// The pattern up to and including its last ":" or "\".
+std::string_view FolderPart(std::string_view pattern) {
+  std::size_t last = pattern.find_last_of(":\\");
+  return last == std::string_view::npos ? std::string_view{} : pattern.substr(0, last + 1);
+}
+
+}  // namespace
+
+void DeleteFiles(ErrorState& state, std::string_view given) {
+  if (given.empty()) return;
+  std::string pattern(given.substr(0, kMaxPatternLength));
+  if (EndsWithSeparator(pattern)) pattern += kAllFiles;
+
+  os::FindHandle search;
+  os::FoundEntry entry;
+  if (!os::FindFirstEntry(os::ToNativeName(pattern), &search, &entry)) {
+    return state.Record(kFileNotFound);
+  }
+  os::NativeName folder = os::ToNativeName(FolderPart(pattern));
+  do {
+    if (entry.attributes & kNotDeleted) continue;
+    os::WinError error = os::RemoveFile(folder + entry.name);
+    if (error != os::kSuccess) {
+      os::EndFind(search);
+      return state.Record(MapOsError(error));
+    }
+  } while (os::FindNextEntry(search, &entry));
+  os::EndFind(search);
+}
+
+void MakeFolder(ErrorState& state, std::string_view path) {
+  if (HasWildcard(path)) return state.Record(kPathNotFound);
+  os::WinError error = os::MakeDirectory(os::ToNativeName(path.substr(0, kMaxNameLength)));
+  if (error != os::kSuccess) state.Record(MapOsError(error));
+}
+
+void RemoveFolder(ErrorState& state, std::string_view path) {
+  if (HasWildcard(path)) return state.Record(kPathNotFound);
+  os::WinError error = os::DeleteDirectory(os::ToNativeName(path.substr(0, kMaxNameLength)));
+  if (error == os::kSuccess) return;
+  ErrorNumber number = MapOsError(error);
+  state.Record(number == kFileNotFound ? kPathNotFound : number);
+}
+
+bool IsExistingFile(std::string_view path) {
+  if (path.empty() || HasWildcard(path) || path.back() == ':') return false;
+  os::FindHandle search;
+  os::FoundEntry entry;
+  if (!os::FindFirstEntry(os::ToNativeName(path), &search, &entry)) return false;
+  os::EndFind(search);
+  return (entry.attributes & kNotAFile) == 0;
+}
+
+}  // namespace kelvor::files

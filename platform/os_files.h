@@ -1,0 +1,66 @@
+// File and folder primitives of the OS seam. Each returns the Windows error
+// code of the call (kSuccess when it worked), as GetLastError would give it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "native_name.h"  // NativeChar, from the implementation folder
+#include "platform/win_errors.h"
+
+namespace kelvor::os {
+
+// A name as the OS takes it: UTF-16 on Windows, a mapped POSIX path elsewhere.
+using NativeName = std::basic_string<NativeChar>;
+
+// Converts the program's 8-bit text (ANSI code page) to a native name. On POSIX
+// this applies the drive-letter map: "D:\x\y" names <mount point of D>/x/y.
+NativeName ToNativeName(std::string_view ansi);
+
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+
+enum Access : unsigned { kReadAccess = 1, kWriteAccess = 2 };
+enum class Disposition { kOpenAlways, kOpenExisting };
+
+// Opens without sharing: a second open of the same file fails with
+// kSharingViolation until the first handle is closed.
+WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
+                          FileHandle* handle);
+WinError FileIsDisk(FileHandle handle, bool* disk);
+WinError SetPosition(FileHandle handle, std::uint64_t offset);
+WinError TruncateAtPosition(FileHandle handle);
+WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* read);
+WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written);
+WinError FlushToDevice(FileHandle handle);
+WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
+WinError CloseFileHandle(FileHandle handle);
+
+WinError RemoveFile(const NativeName& name);
+WinError MakeDirectory(const NativeName& name);
+WinError DeleteDirectory(const NativeName& name);
+
+// Windows file attribute bits, as directory searches report them.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrSystem = 0x04;
+inline constexpr std::uint32_t kAttrVolumeLabel = 0x08;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+
+struct FoundEntry {
+  NativeName name;  // the name alone, without its folder
+  std::uint32_t attributes = 0;
+};
+
+using FindHandle = std::intptr_t;
+
+// Directory search with the wildcards "*" and "?". FindFirstEntry returns false
+// when nothing matches; then there is no handle to end.
+bool FindFirstEntry(const NativeName& pattern, FindHandle* search, FoundEntry* entry);
+bool FindNextEntry(FindHandle search, FoundEntry* entry);
+void EndFind(FindHandle search);
+
+}  // namespace kelvor::os

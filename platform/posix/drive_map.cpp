@@ -1,0 +1,178 @@
+#include "drive_map.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace kelvor::os {
+namespace {
+
+constexpr std::array<std::string_view, 22> kPseudoFilesystems = {
+    "proc",       "sysfs",      "devtmpfs",  "devpts",  "cgroup",      "cgroup2",
+    "securityfs", "debugfs",    "tracefs",   "pstore",  "bpf",         "mqueue",
+    "hugetlbfs",  "configfs",   "fusectl",   "autofs",  "binfmt_misc", "efivarfs",
+    "nsfs",       "rpc_pipefs", "selinuxfs", "squashfs"};
+
+constexpr std::array<std::string_view, 4> kSystemTrees = {"/proc", "/sys", "/dev", "/run"};
+constexpr std::string_view kRemovableMediaTree = "/run/media";
+
+bool IsBelow(std::string_view path, std::string_view tree) {
+  return path == tree ||
+         (path.starts_with(tree) && path.size() > tree.size() && path[tree.size()] == '/');
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+bool IsOctalDigit(char c) {
+  return c >= '0' && c <= '7';
+}
+
+// The kernel writes blanks, tabs, newlines and backslashes in mount fields as
+// "\ooo" octal escapes.
+std::string UnescapeMountField(std::string_view field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    bool escape = field[i] == '\\' && i + 3 < field.size() && IsOctalDigit(field[i + 1]) &&
+                  IsOctalDigit(field[i + 2]) && IsOctalDigit(field[i + 3]);
+    if (escape) {
+      out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                               (field[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += field[i];
+    }
+  }
+  return out;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::vector<MountEntry> ReadMountTable() {
+  std::ifstream file("/proc/self/mounts");
+  std::stringstream text;
+  text << file.rdbuf();
+  return ParseMountTable(text.str());
+}
+
+}  // namespace
+
+std::vector<DriveMapping> ParseDriveSpec(std::string_view spec) {
+  std::vector<DriveMapping> drives;
+  while (!spec.empty()) {
+    std::size_t end = spec.find(';');
+    std::string_view entry = spec.substr(0, end);
+    spec = end == std::string_view::npos ? std::string_view{} : spec.substr(end + 1);
+
+    if (entry.size() < 3 || entry[1] != '=' || entry[2] != '/') continue;
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(entry[0])));
+    if (letter < kFirstDriveLetter || letter > kLastDriveLetter) continue;
+    bool taken = std::any_of(drives.begin(), drives.end(),
+                             [letter](const DriveMapping& d) { return d.letter == letter; });
+    if (!taken) drives.push_back({letter, WithoutTrailingSlash(std::string(entry.substr(2)))});
+  }
+  return drives;
+}
+
+std::vector<MountEntry> ParseMountTable(std::string_view table) {
+  std::vector<MountEntry> mounts;
+  std::istringstream lines{std::string(table)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string device, mount_point, fs_type;
+    if (!(fields >> device >> mount_point >> fs_type)) continue;
+    mounts.push_back({UnescapeMountField(device), UnescapeMountField(mount_point), fs_type});
+  }
+  return mounts;
+}
+
+bool IsPseudoMount(const MountEntry& mount) {
+  if (std::find(kPseudoFilesystems.begin(), kPseudoFilesystems.end(), mount.fs_type) !=
+      kPseudoFilesystems.end()) {
+    return true;
+  }
+  if (IsBelow(mount.mount_point, kRemovableMediaTree)) return false;
+  return std::any_of(kSystemTrees.begin(), kSystemTrees.end(),
+                     [&](std::string_view tree) { return IsBelow(mount.mount_point, tree); });
+}
+
+std::vector<DriveMapping> DrivesFromMounts(const std::vector<MountEntry>& mounts) {
+  std::vector<std::string> points;
+  for (const MountEntry& mount : mounts) {
+    if (mount.mount_point.empty() || mount.mount_point[0] != '/' || IsPseudoMount(mount)) continue;
+    points.push_back(WithoutTrailingSlash(mount.mount_point));
+  }
+  std::sort(points.begin(), points.end());
+  points.erase(std::unique(points.begin(), points.end()), points.end());
+
+  std::vector<DriveMapping> drives;
+  char next = kFirstDriveLetter;
+  bool has_root = std::find(points.begin(), points.end(), "/") != points.end();
+  if (has_root) drives.push_back({next++, "/"});
+  for (const std::string& point : points) {
+    if (point == "/") continue;
+    if (next > kLastDriveLetter) break;
+    drives.push_back({next++, point});
+  }
+  return drives;
+}
+
+std::vector<DriveMapping> CurrentDriveMap() {
+  if (const char* spec = std::getenv(kDriveMapVariable)) return ParseDriveSpec(spec);
+  std::vector<MountEntry> mounts = ReadMountTable();
+  std::erase_if(mounts, [](const MountEntry& m) { return !IsFolder(m.mount_point); });
+  return DrivesFromMounts(mounts);
+}
+
+std::optional<std::string> MountPointOfDrive(char letter) {
+  letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  for (const DriveMapping& drive : CurrentDriveMap()) {
+    if (drive.letter == letter) return drive.mount_point;
+  }
+  return std::nullopt;
+}
+
+std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>& drives) {
+  std::string slashed(path);
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  bool has_drive = slashed.size() >= 2 && slashed[1] == ':' &&
+                   std::isalpha(static_cast<unsigned char>(slashed[0]));
+  if (!has_drive) return slashed;
+
+  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(slashed[0])));
+  auto drive = std::find_if(drives.begin(), drives.end(),
+                            [letter](const DriveMapping& d) { return d.letter == letter; });
+  if (drive == drives.end()) return {};
+
+  // Resolve "." and ".." inside the drive, the way Windows normalises a path.
+  std::vector<std::string> parts;
+  std::istringstream components(slashed.substr(2));
+  std::string part;
+  while (std::getline(components, part, '/')) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  std::string mapped = drive->mount_point == "/" ? "" : drive->mount_point;
+  for (const std::string& p : parts) mapped += "/" + p;
+  // "D:" and "D:\x\" name folders: keep them so, so that a name can follow.
+  bool names_folder = slashed.size() == 2 || slashed.back() == '/';
+  if (mapped.empty() || (names_folder && mapped.back() != '/')) mapped += "/";
+  return mapped;
+}
+
+}  // namespace kelvor::os

@@ -1,0 +1,106 @@
+// The registry on POSIX: a read-only view of a ".reg" file, found through
+// KELVOR_REGISTRY or $XDG_CONFIG_HOME/kelvor/registry.reg.
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "platform/os_registry.h"
+#include "reg_file.h"
+
+namespace kelvor::os {
+namespace {
+
+constexpr const char* kRegistryVariable = "KELVOR_REGISTRY";
+constexpr const char* kRegistryFile = "/kelvor/registry.reg";
+
+struct OpenKey {
+  std::string path;  // folded to lower case
+  RegValues values;
+};
+
+// Opened keys by handle. Handles are small counters, so they never collide
+// with the predefined root keys.
+std::map<RegistryKey, OpenKey>& OpenKeys() {
+  static std::map<RegistryKey, OpenKey> keys;
+  return keys;
+}
+
+std::string RegistryFilePath() {
+  if (const char* path = std::getenv(kRegistryVariable)) return path;
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+    return std::string(config) + kRegistryFile;
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.config" + kRegistryFile;
+}
+
+RegKeys LoadRegistry() {
+  std::ifstream file(RegistryFilePath(), std::ios::binary);
+  if (!file) return {};
+  std::stringstream text;
+  text << file.rdbuf();
+  return ParseRegFile(text.str());
+}
+
+// The lower-case path of a root or opened key, or nothing for a bad handle.
+std::optional<std::string> PathOfKey(RegistryKey key) {
+  for (const PredefinedKey& root : kPredefinedKeys) {
+    if (root.key == key) return FoldCase(root.name);
+  }
+  auto open = OpenKeys().find(key);
+  if (open == OpenKeys().end()) return std::nullopt;
+  return open->second.path;
+}
+
+}  // namespace
+
+WinError OpenRegistryKey(RegistryKey root, const char* subkey, std::uint32_t, std::uint32_t,
+                         RegistryKey* opened) {
+  *opened = 0;
+  std::optional<std::string> parent = PathOfKey(root);
+  if (!parent) return kInvalidHandle;
+  std::string path = *parent;
+  if (subkey && *subkey) path += "\\" + FoldCase(subkey);
+
+  RegKeys keys = LoadRegistry();
+  // A key exists when the file names it or any key below it.
+  auto found = keys.lower_bound(path);
+  bool exists =
+      found != keys.end() && (found->first == path || found->first.starts_with(path + "\\"));
+  if (!exists) return kFileNotFound;
+
+  static RegistryKey next_handle = 1;
+  RegistryKey handle = next_handle++;
+  OpenKeys()[handle] = {path, found->first == path ? found->second : RegValues{}};
+  *opened = handle;
+  return kSuccess;
+}
+
+WinError QueryRegistryValue(RegistryKey key, const char* value_name, std::uint32_t* type,
+                            unsigned char* buffer, std::uint32_t* size) {
+  auto open = OpenKeys().find(key);
+  if (open == OpenKeys().end()) return kInvalidHandle;
+  auto value = open->second.values.find(FoldCase(value_name ? value_name : ""));
+  if (value == open->second.values.end()) return kFileNotFound;
+
+  const std::string& data = value->second.data;
+  *type = value->second.type;
+  std::uint32_t capacity = *size;
+  *size = static_cast<std::uint32_t>(data.size());
+  if (!buffer) return kSuccess;
+  if (data.size() > capacity) return kMoreData;
+  std::memcpy(buffer, data.data(), data.size());
+  return kSuccess;
+}
+
+WinError CloseRegistryKey(RegistryKey key) {
+  for (const PredefinedKey& root : kPredefinedKeys) {
+    if (root.key == key) return kSuccess;
+  }
+  return OpenKeys().erase(key) == 1 ? kSuccess : kInvalidHandle;
+}
+
+}  // namespace kelvor::os

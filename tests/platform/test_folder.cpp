@@ -1,0 +1,62 @@
+#include "test_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/os_files.h"
+
+namespace kelvor::test {
+
+TestFolder::TestFolder() {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  path_ = std::string(kWorkDrive) + "\\" + test->test_suite_name() + "." + test->name() + "\\";
+  std::filesystem::path native = Native("");
+  std::filesystem::remove_all(native);
+  std::filesystem::create_directories(native);
+}
+
+TestFolder::~TestFolder() {
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(Native(""), ignored)) {
+    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+  std::filesystem::remove_all(Native(""), ignored);
+}
+
+std::filesystem::path TestFolder::Native(std::string_view name) const {
+  return std::filesystem::path(os::ToNativeName(*this / name));
+}
+
+void TestFolder::Write(std::string_view name, std::string_view bytes) const {
+  std::ofstream file(Native(name), std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(file.good()) << "could not write " << name;
+}
+
+std::string TestFolder::Read(std::string_view name) const {
+  std::ifstream file(Native(name), std::ios::binary);
+  std::stringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+bool TestFolder::Exists(std::string_view name) const {
+  return std::filesystem::exists(Native(name));
+}
+
+void TestFolder::MakeReadOnly(std::string_view name) const {
+  std::filesystem::permissions(Native(name),
+                               std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+}
+
+void TestFolder::MakeSubfolder(std::string_view name) const {
+  std::filesystem::create_directory(Native(name));
+}
+
+}  // namespace kelvor::test

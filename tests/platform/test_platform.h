@@ -1,0 +1,54 @@
+// What the platform tests do differently on each OS.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "test_folder.h"
+
+namespace kelvor::test {
+
+// Points the program's drive letters (and registry) at the test volumes.
+// Returns false, after saying why, when that cannot be done.
+bool PrepareTestEnvironment();
+
+// Creates a file that the OS counts as hidden, from a base name such as
+// "Kelvor7.dat"; returns the name it was given.
+std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name);
+
+// "Software\KelvorTest\<suite>.<test>": the running test's key below HKEY_CURRENT_USER.
+std::string TestKeyName();
+
+// A key of its own for the running test below HKEY_CURRENT_USER, removed
+// with its values when the test ends.
+class TestRegistry {
+ public:
+  TestRegistry();
+  ~TestRegistry();
+  TestRegistry(const TestRegistry&) = delete;
+  TestRegistry& operator=(const TestRegistry&) = delete;
+
+  // "HKEY_CURRENT_USER\Software\KelvorTest\<test>"
+  std::string KeyPath() const;
+  // Sets a value below the test key (subkey may be empty) with the bytes that
+  // an 8-bit registry call would read back.
+  void Set(std::string_view subkey, std::string_view name, std::uint32_t type,
+           std::string_view bytes);
+  // Sets a value in HKEY_CURRENT_USER itself; removed at the end as well.
+  void SetInRoot(std::string_view name, std::string_view text);
+
+ private:
+  struct Value {
+    std::string key;  // below HKEY_CURRENT_USER
+    std::string name;
+    std::uint32_t type;
+    std::string bytes;
+  };
+  void Store(Value value);
+  std::string subkey_;  // below HKEY_CURRENT_USER
+  std::vector<Value> values_;
+};
+
+}  // namespace kelvor::test

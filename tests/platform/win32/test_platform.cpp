@@ -1,0 +1,70 @@
+// Windows side of the platform tests: the drive letters come from the Wine
+// prefix, and the registry is the real one.
+#include "test_platform.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform/os_files.h"
+
+namespace kelvor::test {
+
+namespace {
+
+void DeleteKeyTree(HKEY parent, const std::string& subkey) {
+  HKEY key;
+  if (RegOpenKeyExA(parent, subkey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  char child[256];
+  for (;;) {
+    DWORD length = sizeof child;
+    if (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    DeleteKeyTree(key, child);
+  }
+  RegCloseKey(key);
+  RegDeleteKeyA(parent, subkey.c_str());
+}
+
+}  // namespace
+
+bool PrepareTestEnvironment() {
+  return true;
+}
+
+std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name) {
+  std::string name(base_name);
+  folder.Write(name, "hidden");
+  SetFileAttributesW(os::ToNativeName(folder / name).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return name;
+}
+
+TestRegistry::TestRegistry() : subkey_(TestKeyName()) {
+  DeleteKeyTree(HKEY_CURRENT_USER, subkey_);
+  Store({subkey_, "", 0, ""});
+}
+
+TestRegistry::~TestRegistry() {
+  for (const Value& value : values_) {
+    if (value.key.empty()) RegDeleteValueA(HKEY_CURRENT_USER, value.name.c_str());
+  }
+  DeleteKeyTree(HKEY_CURRENT_USER, subkey_);
+}
+
+void TestRegistry::Store(Value value) {
+  HKEY key;
+  LONG created = RegCreateKeyExA(HKEY_CURRENT_USER, value.key.c_str(), 0, nullptr, 0,
+                                 KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  ASSERT_EQ(created, ERROR_SUCCESS) << value.key;
+  if (value.type != 0) {
+    LONG set = RegSetValueExA(key, value.name.c_str(), 0, value.type,
+                              reinterpret_cast<const BYTE*>(value.bytes.data()),
+                              static_cast<DWORD>(value.bytes.size()));
+    EXPECT_EQ(set, ERROR_SUCCESS) << value.name;
+  }
+  RegCloseKey(key);
+  values_.push_back(std::move(value));
+}
+
+}  // namespace kelvor::test

@@ -1,0 +1,92 @@
+#include "reg_file.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvor::os {
+namespace {
+
+const std::string kDesktop = "hkey_current_user\\control panel\\desktop";
+
+std::string Utf16Le(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+TEST(ParseRegFile, ReadsTheValueKindsOfAnExport) {
+  RegKeys keys = ParseRegFile(
+      "Windows Registry Editor Version 5.00\r\n"
+      "\r\n"
+      "; a comment\r\n"
+      "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+      "\"Wallpaper\"=\"C:\\\\Windows\\\\web\\\\\\\"quoted\\\".bmp\"\r\n"
+      "@=\"default\"\r\n"
+      "\"Count\"=dword:0000001f\r\n"
+      "\"Bytes\"=hex:01,02,ff\r\n"
+      "\"Long\"=hex:41,42,\\\r\n"
+      "  43,44\r\n"
+      "\"Multi\"=hex(7):61,00,62,00,00,00,63,00,00,00,00,00\r\n"
+      "\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+      "\"Qword\"=hex(b):01,00,00,00,00,00,00,00\r\n");
+  const RegValues& values = keys.at(kDesktop);
+  EXPECT_EQ(values.at("wallpaper").type, 1u);
+  EXPECT_EQ(values.at("wallpaper").data, std::string("C:\\Windows\\web\\\"quoted\".bmp") + '\0');
+  EXPECT_EQ(values.at("").data, std::string("default\0", 8));
+  EXPECT_EQ(values.at("count").type, 4u);
+  EXPECT_EQ(values.at("count").data, std::string("\x1f\0\0\0", 4));
+  EXPECT_EQ(values.at("bytes").type, 3u);
+  EXPECT_EQ(values.at("bytes").data, "\x01\x02\xff");
+  EXPECT_EQ(values.at("long").data, "ABCD");
+  EXPECT_EQ(values.at("multi").type, 7u);
+  EXPECT_EQ(values.at("multi").data, std::string("ab\0c\0\0", 6));
+  EXPECT_EQ(values.at("path").data, std::string("%A%\0", 4));
+  EXPECT_EQ(values.at("qword").type, 0xbu);
+}
+
+TEST(ParseRegFile, ReadsUtf16FilesWithAByteOrderMark) {
+  std::string file = "\xFF\xFE" + Utf16Le(
+                                      u"Windows Registry Editor Version 5.00\r\n"
+                                      u"[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+                                      u"\"Wallpaper\"=\"C:\\\\Bilder\\\\Gr\u00fcn.bmp\"\r\n");
+  RegKeys keys = ParseRegFile(file);
+  EXPECT_EQ(keys.at(kDesktop).at("wallpaper").data,
+            "C:\\Bilder\\Gr\xc3\xbcn.bmp" + std::string(1, '\0'));
+}
+
+TEST(ParseRegFile, DeletionsAndKeysOfTheOlderFormat) {
+  RegKeys keys = ParseRegFile(
+      "REGEDIT4\n"
+      "[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n\"y\"=\"2\"\n\"y\"=-\n"
+      "[HKEY_CURRENT_USER\\A\\B]\n\"z\"=\"3\"\n"
+      "[HKEY_CURRENT_USER\\C]\n\"w\"=\"4\"\n"
+      "[-HKEY_CURRENT_USER\\C]\n");
+  EXPECT_EQ(keys.at("hkey_current_user\\a").count("x"), 1u);
+  EXPECT_EQ(keys.at("hkey_current_user\\a").count("y"), 0u);
+  EXPECT_EQ(keys.count("hkey_current_user\\a\\b"), 1u);
+  EXPECT_EQ(keys.count("hkey_current_user\\c"), 0u);
+}
+
+TEST(ParseRegFile, TextWithoutHeaderOrWithBrokenLinesGivesWhatCanBeRead) {
+  EXPECT_TRUE(ParseRegFile("[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n").empty());
+  EXPECT_TRUE(ParseRegFile("").empty());
+  RegKeys keys = ParseRegFile(
+      "Windows Registry Editor Version 5.00\n"
+      "\"orphan\"=\"no key yet\"\n"
+      "[HKEY_CURRENT_USER\\A]\n"
+      "\"unterminated=\"x\"\n"
+      "\"bad hex\"=hex:zz,01\n"
+      "\"bad dword\"=dword:123456789\n"
+      "\"trailing\"=\"x\" junk\n"
+      "\"good\"=\"yes\"\n"
+      "[HKEY_CURRENT_USER\\Unclosed\n");
+  ASSERT_EQ(keys.size(), 1u);
+  const RegValues& values = keys.at("hkey_current_user\\a");
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values.count("good"), 1u);
+}
+
+}  // namespace
+}  // namespace kelvor::os
