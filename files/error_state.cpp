@@ -10,6 +10,10 @@ void ErrorState::Record(ErrorNumber number) {
   pending_ = true;
 }
 
+void ErrorState::RecordOsError(os::WinError code) {
+  if (code != os::kSuccess) Record(MapOsError(code));
+}
+
 bool ErrorState::Check() {
   bool was_pending = pending_;
   pending_ = false;

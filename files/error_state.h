@@ -17,6 +17,8 @@ class ErrorState {
   // Records a failure. A fatal number (241 and up) ends the process with exit
   // code 255 at once; 0 is recorded as 51.
   void Record(ErrorNumber number);
+  // Records the error number of a failed OS call; a success records nothing.
+  void RecordOsError(os::WinError code);
 
   // The check after a statement: clears a pending error and says whether the
   // procedure must now continue at its error trap.

@@ -91,6 +91,13 @@ os::WinError PrepareDiskFile(OpenFileRecord& file) {
   return os::kSuccess;
 }
 
+// One write of the whole string; the position advances by what was written.
+os::WinError WriteAtPosition(OpenFileRecord& file, std::string_view bytes, std::size_t* written) {
+  os::WinError error = os::WriteToFile(file.handle, bytes.data(), bytes.size(), written);
+  file.position += *written;
+  return error;
+}
+
 // The next unread byte of an Input file, refilling the read-ahead buffer from
 // the file as needed.
 constexpr int kEndOfData = -1;
@@ -106,7 +113,7 @@ int PeekByte(ErrorState& state, OpenFileRecord& file) {
                                &file.read_ahead_count);
     }
     if (error != os::kSuccess) {
-      state.Record(MapOsError(error));
+      state.RecordOsError(error);
       return kReadFailed;
     }
     if (file.read_ahead_count == 0) return kEndOfData;
@@ -137,13 +144,13 @@ void OpenFile(ErrorState& state, std::string_view name, FileMode mode, FileNumbe
     error = os::CreateFileHandle(file.name, os::kReadAccess, request.disposition, &file.handle);
     file.read_only = true;
   }
-  if (error != os::kSuccess) return state.Record(MapOsError(error));
+  if (error != os::kSuccess) return state.RecordOsError(error);
 
   error = os::FileIsDisk(file.handle, &file.is_disk);
   if (error == os::kSuccess && file.is_disk) error = PrepareDiskFile(file);
   if (error != os::kSuccess) {
     os::CloseFileHandle(file.handle);
-    return state.Record(MapOsError(error));
+    return state.RecordOsError(error);
   }
   OpenFiles().push_front(std::move(file));
 }
@@ -158,7 +165,7 @@ void CloseFile(ErrorState& state, FileNumber number) {
   if (file.mode == FileMode::kOutput && file.is_disk) error = os::TruncateAtPosition(file.handle);
   os::WinError close_error = os::CloseFileHandle(file.handle);
   if (error == os::kSuccess) error = close_error;
-  if (error != os::kSuccess) state.Record(MapOsError(error));
+  state.RecordOsError(error);
 }
 
 void CloseAllFiles(ErrorState& state) {
@@ -176,7 +183,7 @@ std::uint64_t FileLength(ErrorState& state, FileNumber number) {
   if (!file || !file->is_disk) return 0;
   std::uint64_t size = 0;
   os::WinError error = os::QueryFileSize(file->handle, &size);
-  if (error != os::kSuccess) state.Record(MapOsError(error));
+  state.RecordOsError(error);
   return size;
 }
 
@@ -188,7 +195,7 @@ std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count) {
   os::WinError error = os::ReadFromFile(file->handle, bytes.data(), count, &read);
   file->position += read;
   if (error != os::kSuccess) {
-    state.Record(MapOsError(error));
+    state.RecordOsError(error);
     return {};
   }
   bytes.resize(read);
@@ -199,26 +206,23 @@ void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
   OpenFileRecord* file = FileInMode(state, number, FileMode::kBinary);
   if (!file) return;
   std::size_t written = 0;
-  os::WinError error = os::WriteToFile(file->handle, bytes.data(), bytes.size(), &written);
-  file->position += written;
-  if (error != os::kSuccess) state.Record(MapOsError(error));
+  state.RecordOsError(WriteAtPosition(*file, bytes, &written));
 }
 
 void FlushFile(ErrorState& state, FileNumber number) {
   OpenFileRecord* file = AnyOpenFile(state, number);
   if (!file || !file->is_disk) return;
   os::WinError error = os::FlushToDevice(file->handle);
-  if (error != os::kSuccess) state.Record(MapOsError(error));
+  state.RecordOsError(error);
 }
 
 void WriteText(ErrorState& state, FileNumber number, std::string_view text) {
   OpenFileRecord* file = FileInMode(state, number, FileMode::kOutput);
   if (!file) return;
   std::size_t written = 0;
-  os::WinError error = os::WriteToFile(file->handle, text.data(), text.size(), &written);
-  file->position += written;
+  os::WinError error = WriteAtPosition(*file, text, &written);
   if (error != os::kSuccess) {
-    state.Record(MapOsError(error));
+    state.RecordOsError(error);
   } else if (written < text.size()) {
     state.Record(file->is_disk ? kDiskFull : kDeviceIoError);
   }

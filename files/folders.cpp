@@ -43,7 +43,7 @@ void DeleteFiles(ErrorState& state, std::string_view given) {
     os::WinError error = os::RemoveFile(folder + entry.name);
     if (error != os::kSuccess) {
       os::EndFind(search);
-      return state.Record(MapOsError(error));
+      return state.RecordOsError(error);
     }
   } while (os::FindNextEntry(search, &entry));
   os::EndFind(search);
@@ -51,8 +51,7 @@ void DeleteFiles(ErrorState& state, std::string_view given) {
 
 void MakeFolder(ErrorState& state, std::string_view path) {
   if (HasWildcard(path)) return state.Record(kPathNotFound);
-  os::WinError error = os::MakeDirectory(os::ToNativeName(path.substr(0, kMaxNameLength)));
-  if (error != os::kSuccess) state.Record(MapOsError(error));
+  state.RecordOsError(os::MakeDirectory(os::ToNativeName(path.substr(0, kMaxNameLength))));
 }
 
 void RemoveFolder(ErrorState& state, std::string_view path) {
