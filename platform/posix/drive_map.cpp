@@ -67,12 +67,12 @@ std::vector<MountEntry> ReadMountTable() {
 
 }  // namespace
 
-std::vector<DriveMapping> ParseDriveSpec(std::string_view spec) {
+std::vector<DriveMapping> ParseDriveVariable(std::string_view text) {
   std::vector<DriveMapping> drives;
-  while (!spec.empty()) {
-    std::size_t end = spec.find(';');
-    std::string_view entry = spec.substr(0, end);
-    spec = end == std::string_view::npos ? std::string_view{} : spec.substr(end + 1);
+  while (!text.empty()) {
+    std::size_t end = text.find(';');
+    std::string_view entry = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
 
     if (entry.size() < 3 || entry[1] != '=' || entry[2] != '/') continue;
     char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(entry[0])));
@@ -129,7 +129,7 @@ std::vector<DriveMapping> DrivesFromMounts(const std::vector<MountEntry>& mounts
 }
 
 std::vector<DriveMapping> CurrentDriveMap() {
-  if (const char* spec = std::getenv(kDriveMapVariable)) return ParseDriveSpec(spec);
+  if (const char* text = std::getenv(kDriveMapVariable)) return ParseDriveVariable(text);
   std::vector<MountEntry> mounts = ReadMountTable();
   std::erase_if(mounts, [](const MountEntry& m) { return !IsFolder(m.mount_point); });
   return DrivesFromMounts(mounts);

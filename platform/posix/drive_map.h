@@ -26,7 +26,7 @@ inline constexpr const char* kDriveMapVariable = "KELVOR_DRIVES";
 
 // "D=/mnt/usb;E=/srv/data": entries that are not a letter C to Z, "=" and an
 // absolute path are ignored, and so is a second entry for the same letter.
-std::vector<DriveMapping> ParseDriveSpec(std::string_view spec);
+std::vector<DriveMapping> ParseDriveVariable(std::string_view text);
 
 // The lines of /proc/self/mounts, with their octal escapes undone.
 std::vector<MountEntry> ParseMountTable(std::string_view table);

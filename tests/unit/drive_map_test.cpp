@@ -5,8 +5,8 @@
 namespace kelvor::os {
 namespace {
 
-TEST(ParseDriveSpec, ReadsLettersAndAbsolutePaths) {
-  std::vector<DriveMapping> drives = ParseDriveSpec("D=/mnt/usb;e=/srv/data/;Z=/");
+TEST(ParseDriveVariable, ReadsLettersAndAbsolutePaths) {
+  std::vector<DriveMapping> drives = ParseDriveVariable("D=/mnt/usb;e=/srv/data/;Z=/");
   ASSERT_EQ(drives.size(), 3u);
   EXPECT_EQ(drives[0].letter, 'D');
   EXPECT_EQ(drives[0].mount_point, "/mnt/usb");
@@ -15,14 +15,14 @@ TEST(ParseDriveSpec, ReadsLettersAndAbsolutePaths) {
   EXPECT_EQ(drives[2].mount_point, "/");
 }
 
-TEST(ParseDriveSpec, IgnoresMalformedEntriesAndRepeatedLetters) {
+TEST(ParseDriveVariable, IgnoresMalformedEntriesAndRepeatedLetters) {
   std::vector<DriveMapping> drives =
-      ParseDriveSpec("A=/floppy;B=/b;D=relative;;E;F=;1=/x;DD=/y;G=/first;G=/second;H=/ok");
+      ParseDriveVariable("A=/floppy;B=/b;D=relative;;E;F=;1=/x;DD=/y;G=/first;G=/second;H=/ok");
   ASSERT_EQ(drives.size(), 2u);
   EXPECT_EQ(drives[0].letter, 'G');
   EXPECT_EQ(drives[0].mount_point, "/first");
   EXPECT_EQ(drives[1].letter, 'H');
-  EXPECT_TRUE(ParseDriveSpec("").empty());
+  EXPECT_TRUE(ParseDriveVariable("").empty());
 }
 
 TEST(ParseMountTable, UndoesTheKernelsOctalEscapes) {
