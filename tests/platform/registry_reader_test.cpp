@@ -77,7 +77,7 @@ TEST_F(RegistryReader, MissingKeysAndValuesGiveEmptyText) {
 }
 
 TEST_F(RegistryReader, ARootNameAloneReadsTheRootKeysOwnValue) {
-  registry_.SetInRoot("KelvorTestRootValue", "at the root");
+  registry_.SetText("", "KelvorTestRootValue", "at the root");
   EXPECT_EQ(ReadRegistryString("HKEY_CURRENT_USER", "KelvorTestRootValue"), "at the root");
 }
 

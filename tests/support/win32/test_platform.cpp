@@ -47,7 +47,13 @@ TestRegistry::TestRegistry() : subkey_(TestKeyName()) {
 
 TestRegistry::~TestRegistry() {
   for (const Value& value : values_) {
-    if (value.key.empty()) RegDeleteValueA(HKEY_CURRENT_USER, value.name.c_str());
+    if (InTestKey(value)) continue;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, value.key.c_str(), 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueA(key, value.name.c_str());
+      RegCloseKey(key);
+    }
   }
   DeleteKeyTree(HKEY_CURRENT_USER, subkey_);
 }

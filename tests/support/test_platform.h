@@ -36,8 +36,9 @@ class TestRegistry {
   // an 8-bit registry call would read back.
   void Set(std::string_view subkey, std::string_view name, std::uint32_t type,
            std::string_view bytes);
-  // Sets a value in HKEY_CURRENT_USER itself; removed at the end as well.
-  void SetInRoot(std::string_view name, std::string_view text);
+  // Sets a text value in any key below HKEY_CURRENT_USER ("" is the root
+  // itself); only the value is removed at the end.
+  void SetText(std::string_view key, std::string_view name, std::string_view text);
 
  private:
   struct Value {
@@ -47,6 +48,7 @@ class TestRegistry {
     std::string bytes;
   };
   void Store(Value value);
+  bool InTestKey(const Value& value) const { return value.key.starts_with(subkey_); }
   std::string subkey_;  // below HKEY_CURRENT_USER
   std::vector<Value> values_;
 };

@@ -66,7 +66,8 @@ bool PrepareTestEnvironment() {
                  "KELVOR_TEST_VOLUMES must name the test volumes (tests/support/test-volumes)\n");
     return false;
   }
-  std::string drives = "T=" + root + "/work;F=" + root + "/full;W=" + root + "/ro";
+  std::string drives = "T=" + root + "/work;F=" + root + "/full;W=" + root + "/ro;S=" + root +
+                       "/small;L=" + root + "/large;X=" + root + "/ext4";
   setenv("KELVOR_DRIVES", drives.c_str(), 1);
   setenv("KELVOR_REGISTRY", RegistryFile().c_str(), 1);
   return true;

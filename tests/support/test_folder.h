@@ -14,6 +14,9 @@ inline constexpr std::string_view kFullDrive = "F:";      // small: 1 MiB never 
 inline constexpr std::string_view kReadOnlyDrive = "W:";  // mounted read-only, holding one file:
 inline constexpr std::string_view kReadOnlyFile = "readonly.dat";
 inline constexpr std::string_view kReadOnlyFileText = "on a read-only volume";
+inline constexpr std::string_view kSmallDrive = "S:";  // 150 MiB: no whole gigabyte free
+inline constexpr std::string_view kLargeDrive = "L:";  // 1300 MiB tmpfs: one gigabyte file fits
+inline constexpr std::string_view kExt4Drive = "X:";   // 1400 MiB ext4: fills inside the last file
 
 // A folder of its own for the running test, on the work drive, removed with
 // everything in it when the test ends.

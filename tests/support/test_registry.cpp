@@ -16,8 +16,8 @@ void TestRegistry::Set(std::string_view subkey, std::string_view name, std::uint
   Store({key, std::string(name), type, std::string(bytes)});
 }
 
-void TestRegistry::SetInRoot(std::string_view name, std::string_view text) {
-  Store({"", std::string(name), os::kRegSz, std::string(text) + '\0'});
+void TestRegistry::SetText(std::string_view key, std::string_view name, std::string_view text) {
+  Store({std::string(key), std::string(name), os::kRegSz, std::string(text) + '\0'});
 }
 
 std::string TestKeyName() {

@@ -1,0 +1,45 @@
+#include "engine/cleanup.h"
+
+#include "engine/number_text.h"
+#include "engine/program_state.h"
+#include "files/file_access.h"
+#include "files/folders.h"
+
+namespace kelvor::engine {
+namespace {
+
+constexpr const char* kDeletingText = "Deleting temporary files. This may take several minutes ...";
+
+void ShowErrorReport(RunWindow& window, files::ErrorNumber number) {
+  window.ShowMessage(ErrorReportText(number), kProgramCaption, kErrorReportStyle);
+}
+
+// The trapped deletion: a failure skips the rest and goes to the second report.
+void DeleteFillFiles(files::ErrorState& state, RunWindow& window) {
+  const std::string& folder = Program().temp_folder_path;
+  files::DeleteFiles(state, folder + kFillFilePattern);
+  if (state.Check()) return;
+  window.PumpStep();
+  files::RemoveFolder(state, folder);
+  state.Check();
+}
+
+}  // namespace
+
+std::string ErrorReportText(files::ErrorNumber number) {
+  return "An Error occured: " + NumberText(number) + " - " + files::ErrorMessage(number) + ".";
+}
+
+void EndOfRun(files::ErrorState& state, RunWindow& window) {
+  files::ErrorNumber number = state.Number();
+  if (number != files::kNoError && number != files::kDiskFull) ShowErrorReport(window, number);
+  files::CloseAllFiles(state);
+  state.Clear();
+  state.SetTrap();
+  window.SetStatus(kDeletingText);
+  DeleteFillFiles(state, window);
+  if (state.Number() != files::kNoError) ShowErrorReport(window, state.Number());
+  window.SetProgressPosition(0);
+}
+
+}  // namespace kelvor::engine

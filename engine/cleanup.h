@@ -1,0 +1,23 @@
+// The end-of-run sequence: report a failure, close the files, delete the fill
+// files and the temporary folder, reset the progress bar.
+#pragma once
+
+#include <string>
+
+#include "engine/run_window.h"
+#include "files/error_state.h"
+
+namespace kelvor::engine {
+
+inline constexpr const char* kProgramCaption = "Kelvor";
+inline constexpr std::uint32_t kErrorReportStyle =
+    0x12000;  // MB_OK | MB_SETFOREGROUND | MB_TASKMODAL
+inline constexpr const char* kFillFilePattern = "Kelvor*.dat";
+
+// "An Error occured:  53 - File not found."
+std::string ErrorReportText(files::ErrorNumber number);
+
+// Runs with the run's error state, whose number the writing left behind.
+void EndOfRun(files::ErrorState& state, RunWindow& window);
+
+}  // namespace kelvor::engine

@@ -1,0 +1,21 @@
+// How the program writes numbers for people, and how it rounds them.
+#pragma once
+
+#include <string>
+
+namespace kelvor::engine {
+
+inline constexpr int kDoubleDigits = 15;  // significant digits of a double
+inline constexpr int kSingleDigits = 7;   // significant digits of a single
+
+// A blank (or "-") first, at most `digits` significant digits, no trailing
+// zeros, no zero before the point (" .5"), scientific form (" 1E+15") when the
+// plain form would need more digits. Infinity gives " 9.99999999999999E+998";
+// not-a-number, zero, negative zero and denormal values give " 0".
+std::string NumberText(double value, int digits = kDoubleDigits);
+
+// Rounds to n decimals, exact halves to the even neighbour, computed in
+// extended precision. Infinity and not-a-number stay as they are.
+double RoundToDecimals(double value, int decimals);
+
+}  // namespace kelvor::engine

@@ -1,0 +1,16 @@
+// State shared by the run and the window's handlers, all on the one thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kelvor::engine {
+
+struct ProgramState {
+  std::int32_t pause_flag = 0;   // 1 = paused; the Pause/Resume handler toggles it
+  std::string temp_folder_path;  // of the current or last run, "C:\~KelvorTemp\"
+};
+
+ProgramState& Program();
+
+}  // namespace kelvor::engine

@@ -1,0 +1,48 @@
+// No windows on POSIX: control updates do nothing, message boxes are lines on
+// standard error, and a pump step only idles.
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "platform/os_window.h"
+
+namespace kelvor::os {
+namespace {
+constexpr unsigned kIdleSleep = 1;  // milliseconds
+}
+
+void SetControlText(WindowHandle, int, std::string_view) {}
+
+std::intptr_t SendControlMessage(WindowHandle, int, unsigned, std::uintptr_t, std::intptr_t) {
+  return 0;
+}
+
+void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32_t) {
+  std::string line(text);
+  std::replace(line.begin(), line.end(), '\r', ' ');  // line breaks are single CRs
+  std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
+               line.c_str());
+}
+
+void PumpStep(WindowHandle) {
+  SleepMilliseconds(kIdleSleep);
+}
+
+LocalTime CurrentLocalTime() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm local;
+  localtime_r(&now.tv_sec, &local);
+  return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  timespec pause{static_cast<time_t>(milliseconds / 1000),
+                 static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&pause, &pause) != 0) {
+  }
+}
+
+}  // namespace kelvor::os

@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/os_drives.h"
+
+namespace kelvor::os {
+
+WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) {
+  std::string root(drive_root);  // the 8-bit "A" call takes the text unconverted
+  ULARGE_INTEGER available, total, free;
+  if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return GetLastError();
+  *total_free = free.QuadPart;
+  return kSuccess;
+}
+
+}  // namespace kelvor::os

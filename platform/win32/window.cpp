@@ -1,0 +1,61 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/os_files.h"
+#include "platform/os_window.h"
+
+namespace kelvor::os {
+namespace {
+
+constexpr DWORD kMessageBoxDelay = 5;  // milliseconds
+constexpr DWORD kIdleSleep = 1;
+
+HWND AsWindow(WindowHandle window) {
+  return reinterpret_cast<HWND>(window);
+}
+
+}  // namespace
+
+void SetControlText(WindowHandle window, int control_id, std::string_view text) {
+  if (window == kNoWindow) return;
+  SetWindowTextW(GetDlgItem(AsWindow(window), control_id), ToNativeName(text).c_str());
+}
+
+std::intptr_t SendControlMessage(WindowHandle window, int control_id, unsigned message,
+                                 std::uintptr_t wparam, std::intptr_t lparam) {
+  if (window == kNoWindow) return 0;
+  return SendDlgItemMessageW(AsWindow(window), control_id, message, wparam, lparam);
+}
+
+void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32_t style) {
+  Sleep(kMessageBoxDelay);
+  MessageBoxW(nullptr, ToNativeName(text).c_str(), ToNativeName(caption).c_str(), style);
+}
+
+void PumpStep(WindowHandle main_window) {
+  MSG message;
+  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    Sleep(kIdleSleep);
+    return;
+  }
+  HWND main = AsWindow(main_window);
+  if (main != nullptr && IsWindow(main)) {
+    // The main window never has an accelerator table, so that step is skipped.
+    if (IsDialogMessageW(main, &message)) return;
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+LocalTime CurrentLocalTime() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  Sleep(milliseconds);
+}
+
+}  // namespace kelvor::os

@@ -1,0 +1,233 @@
+// Whole wipe runs, in process, on real size-limited volumes: the fake
+// window's pump steps look at the volume while the run works.
+#include "engine/wipe_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/cleanup.h"
+#include "engine/program_state.h"
+#include "fakes.h"
+#include "platform/os_drives.h"
+#include "platform/os_files.h"
+#include "test_folder.h"
+#include "test_platform.h"
+
+namespace kelvor::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kGigabyteFileSize = 1073741820;  // ten chunks of 107374182 bytes
+constexpr const char* kDeletingText = "Deleting temporary files. This may take several minutes ...";
+constexpr double kTenInTheMorning = 36000;
+
+fs::path Native(std::string_view drive, std::string_view name = "") {
+  return fs::path(os::ToNativeName(std::string(drive) + "\\~KelvorTemp\\" + std::string(name)));
+}
+
+// How many bytes of a file differ from `byte`, and its length.
+struct Scan {
+  std::uint64_t length = 0;
+  std::uint64_t others = 0;
+};
+Scan ScanFile(const fs::path& path, char byte) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> block(1 << 20);
+  Scan scan;
+  while (file.read(block.data(), block.size()) || file.gcount() > 0) {
+    auto got = static_cast<std::size_t>(file.gcount());
+    scan.length += got;
+    for (std::size_t i = 0; i < got; ++i) scan.others += block[i] != byte;
+  }
+  return scan;
+}
+
+std::vector<std::string> FolderContents(std::string_view drive) {
+  std::vector<std::string> names;
+  std::error_code missing;
+  for (const auto& entry : fs::directory_iterator(Native(drive), missing)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class WipeRun : public testing::Test {
+ protected:
+  void SetUp() override { Program().pause_flag = 0; }
+  void TearDown() override {
+    std::error_code ignored;
+    for (std::string_view drive : {test::kSmallDrive, test::kLargeDrive, test::kExt4Drive}) {
+      fs::remove_all(Native(drive), ignored);
+    }
+  }
+  void Run(std::string_view drive, WipeType type) {
+    RunWipe(std::string(drive), type, window_, clock_);
+  }
+  // Runs `look` once, when the run starts deleting (all files are closed then).
+  void BeforeDeletion(std::function<void()> look) {
+    window_.on_status = [look](const std::string& text) {
+      if (text == kDeletingText) look();
+    };
+  }
+  void ExpectCleanEnd(std::string_view drive) {
+    EXPECT_FALSE(fs::exists(Native(drive))) << "the temporary folder is left";
+    EXPECT_TRUE(window_.messages.empty()) << window_.messages.front().text;
+    EXPECT_EQ(window_.progress_position, 0);
+    ASSERT_FALSE(window_.statuses.empty());
+    EXPECT_EQ(window_.statuses.front(), "Starting up ...");
+    EXPECT_EQ(window_.statuses.back(), kDeletingText);
+  }
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& message : window_.messages) texts.push_back(message.text);
+    return texts;
+  }
+
+  test::FakeWindow window_;
+  test::FakeClock clock_{kTenInTheMorning, 1};  // every reading one second later
+};
+
+TEST_F(WipeRun, LessThanAGigabyteFreeGivesOnlyTheRemainderFile) {
+  Scan kelvor0;
+  std::vector<std::string> files;
+  BeforeDeletion([&] {
+    files = FolderContents(test::kSmallDrive);
+    kelvor0 = ScanFile(Native(test::kSmallDrive, "Kelvor0.dat"), '\0');
+  });
+  Run(test::kSmallDrive, kAllZeros);
+  EXPECT_EQ(files, std::vector<std::string>{"Kelvor0.dat"});
+  EXPECT_GT(kelvor0.length, 100u << 20);
+  EXPECT_EQ(kelvor0.length % 10, 0u);
+  EXPECT_EQ(kelvor0.others, 0u);
+  EXPECT_EQ(window_.progress_maximum, 0);
+  EXPECT_EQ(window_.progress_steps, 0);
+  ExpectCleanEnd(test::kSmallDrive);
+}
+
+TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnes) {
+  Scan kelvor1;
+  window_.on_pump = [&] {
+    if (window_.progress_steps == 1 && kelvor1.length == 0) {
+      kelvor1 = ScanFile(Native(test::kLargeDrive, "Kelvor1.dat"), '\xff');
+    }
+  };
+  Scan kelvor0;
+  BeforeDeletion([&] { kelvor0 = ScanFile(Native(test::kLargeDrive, "Kelvor0.dat"), '\xff'); });
+  Run(test::kLargeDrive, kAllOnes);
+  EXPECT_EQ(kelvor1.length, kGigabyteFileSize);
+  EXPECT_EQ(kelvor1.others, 0u);
+  EXPECT_GT(kelvor0.length, 200u << 20);
+  EXPECT_EQ(kelvor0.others, 0u);
+  EXPECT_EQ(window_.progress_maximum, 1);
+  EXPECT_EQ(window_.progress_step, 1);
+  EXPECT_EQ(window_.progress_steps, 1);
+  // A second per chunk: 102.4 MB/sec, and no gigabyte part after this one.
+  EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
+                       "Rate:  102.4 MB/sec. Est Time Remaining:  0 sec."),
+            10);
+  ExpectCleanEnd(test::kLargeDrive);
+}
+
+TEST_F(WipeRun, AFullDiskInsideTheLastFileEndsTheRunQuietly) {
+  std::uint64_t kelvor1_length = 0, free_left = ~0ull;
+  BeforeDeletion([&] {
+    kelvor1_length = fs::file_size(Native(test::kExt4Drive, "Kelvor1.dat"));
+    os::QueryFreeBytes(test::kExt4Drive, &free_left);
+  });
+  Run(test::kExt4Drive, kAllZeros);
+  EXPECT_GT(kelvor1_length, 0u);
+  EXPECT_LT(kelvor1_length, kGigabyteFileSize);
+  EXPECT_LT(free_left, 1u << 20);
+  EXPECT_EQ(window_.progress_steps, 0);  // the file never closed normally
+  ExpectCleanEnd(test::kExt4Drive);
+}
+
+TEST_F(WipeRun, PseudoRandomBytesNeverHold0xFF) {
+  Scan kelvor0;
+  BeforeDeletion([&] { kelvor0 = ScanFile(Native(test::kSmallDrive, "Kelvor0.dat"), '\xff'); });
+  Run(test::kSmallDrive, kBinaryBlocks);
+  EXPECT_GT(kelvor0.length, 100u << 20);
+  EXPECT_EQ(kelvor0.others, kelvor0.length);
+  ExpectCleanEnd(test::kSmallDrive);
+}
+
+TEST_F(WipeRun, TheWallpaperFileIsThePattern) {
+  test::TestFolder folder;
+  std::string pattern(4096, '\0');
+  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i % 251);
+  folder.Write("wallpaper.bmp", pattern);
+  test::TestRegistry registry;
+  registry.SetText("Control Panel\\Desktop", "Wallpaper", "  " + folder / "wallpaper.bmp" + " ");
+
+  std::string start, end;
+  std::uint64_t length = 0;
+  BeforeDeletion([&] {
+    fs::path kelvor0 = Native(test::kSmallDrive, "Kelvor0.dat");
+    length = fs::file_size(kelvor0);
+    std::ifstream file(kelvor0, std::ios::binary);
+    start.resize(2 * pattern.size());
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    end.resize(pattern.size());
+    file.seekg(static_cast<std::streamoff>(length - pattern.size()));
+    file.read(end.data(), static_cast<std::streamsize>(end.size()));
+  });
+  Run(test::kSmallDrive, kBinaryBlocks);
+  EXPECT_EQ(length % (10 * pattern.size()), 0u);
+  EXPECT_EQ(start, pattern + pattern);
+  EXPECT_EQ(end, pattern);
+  ExpectCleanEnd(test::kSmallDrive);
+}
+
+TEST_F(WipeRun, ALeftoverFolderIsReusedAndOtherFilesInItKept) {
+  fs::create_directory(Native(test::kSmallDrive));
+  std::ofstream(Native(test::kSmallDrive, "notes.txt")) << "not ours";
+  std::ofstream(Native(test::kSmallDrive, "Kelvor0.dat")) << "left by a killed run";
+  Run(test::kSmallDrive, kAllOnes);
+  // The folder already existed (75, kept because the drive never filled up),
+  // and it cannot be removed with notes.txt in it (75 again).
+  EXPECT_EQ(MessageTexts(),
+            (std::vector<std::string>{"An Error occured:  75 - Path/file access error.",
+                                      "An Error occured:  75 - Path/file access error."}));
+  EXPECT_EQ(FolderContents(test::kSmallDrive), std::vector<std::string>{"notes.txt"});
+  ASSERT_FALSE(window_.messages.empty());
+  EXPECT_EQ(window_.messages[0].caption, "Kelvor");
+  EXPECT_EQ(window_.messages[0].style, 0x12000u);
+}
+
+TEST_F(WipeRun, AReadOnlyVolumeReportsTheOpeningErrorThenNothingToDelete) {
+  Run(test::kReadOnlyDrive, kAllOnes);
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"An Error occured:  76 - Path not found.",
+                                                      "An Error occured:  53 - File not found."}));
+  EXPECT_EQ(window_.progress_position, 0);
+}
+
+TEST_F(WipeRun, NothingIsWrittenWhilePaused) {
+  const fs::path kelvor1 = Native(test::kLargeDrive, "Kelvor1.dat");
+  int paused_steps = 0;
+  std::vector<std::uintmax_t> sizes_while_paused;
+  window_.on_pump = [&] {
+    bool in_gigabyte_part = window_.progress_maximum == 1 && fs::exists(kelvor1);
+    if (Program().pause_flag == 0 && paused_steps == 0 && in_gigabyte_part &&
+        window_.statuses.back().find("Est Time Remaining") != std::string::npos) {
+      Program().pause_flag = 1;  // what the Pause button does
+    } else if (Program().pause_flag == 1) {
+      sizes_while_paused.push_back(fs::file_size(kelvor1));
+      if (++paused_steps == 5) Program().pause_flag = 0;  // Resume
+    }
+  };
+  Run(test::kLargeDrive, kAllOnes);
+  ASSERT_EQ(sizes_while_paused.size(), 5u);
+  EXPECT_EQ(sizes_while_paused.front(), sizes_while_paused.back());
+  EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
+                       "Paused. Select Resume to continue, or Cancel to end ..."),
+            5);
+  EXPECT_EQ(std::count(clock_.sleeps.begin(), clock_.sleeps.end(), 50u), 5);
+  ExpectCleanEnd(test::kLargeDrive);
+}
+
+}  // namespace
+}  // namespace kelvor::engine
