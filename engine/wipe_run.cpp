@@ -56,13 +56,14 @@ struct FillWriter {
     return !state.Check();
   }
 
-  // The file that a full disk (or another failure) ended is flushed too, so
-  // that what it holds reaches the device before the file is deleted. A
-  // failed flush is what the run reports.
+  // The file that a failure (normally the full disk) ended is flushed too,
+  // so that what it holds reaches the device before it is deleted. A failed
+  // flush is what the run then reports.
   void FlushEndedFillFile() {
     if (!fill_file_open) return;
-    files::FlushFile(state, kFillFileNumber);
-    state.Check();
+    ErrorState flush;
+    files::FlushFile(flush, kFillFileNumber);
+    if (flush.Number() != files::kNoError) state.Record(flush.Number());
   }
 
   // Pump, write the chunk between two whole-second time stamps, pump. A write

@@ -142,7 +142,6 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileEndsTheRunQuietly) {
   EXPECT_GT(kelvor1_length, 0u);
   EXPECT_LT(kelvor1_length, kGigabyteFileSize);
   EXPECT_LT(free_left, 1u << 20);
-  EXPECT_EQ(window_.progress_steps, 0);  // the file never closed normally
   ExpectCleanEnd(test::kExt4Drive);
 }
 

@@ -54,12 +54,5 @@ TEST(ErrorState, SettingTheTrapKeepsAnEarlierNumberForTheReport) {
   EXPECT_EQ(state.Number(), kPathFileAccessError);
 }
 
-TEST(ErrorStateDeathTest, AFatalNumberEndsTheProcessWith255) {
-  ErrorState state;
-  state.SetTrap();
-  EXPECT_EXIT(state.Record(kGlobalMemoryCorrupt), testing::ExitedWithCode(kFatalExitCode), "");
-  EXPECT_EXIT(state.Record(MapOsError(9)), testing::ExitedWithCode(kFatalExitCode), "");
-}
-
 }  // namespace
 }  // namespace kelvor::files
