@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "engine/cleanup.h"
 #include "engine/program_state.h"
@@ -133,15 +134,24 @@ TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnes) {
 }
 
 TEST_F(WipeRun, AFullDiskInsideTheLastFileEndsTheRunQuietly) {
-  std::uint64_t kelvor1_length = 0, free_left = ~0ull;
+  std::uint64_t kelvor0_length = 0, kelvor1_length = 0, free_left = ~0ull;
+  std::optional<std::uint64_t> written_before = test::BytesWrittenToDevice(test::kExt4Drive);
+  std::optional<std::uint64_t> written_at_deletion;
   BeforeDeletion([&] {
+    kelvor0_length = fs::file_size(Native(test::kExt4Drive, "Kelvor0.dat"));
     kelvor1_length = fs::file_size(Native(test::kExt4Drive, "Kelvor1.dat"));
     os::QueryFreeBytes(test::kExt4Drive, &free_left);
+    written_at_deletion = test::BytesWrittenToDevice(test::kExt4Drive);
   });
   Run(test::kExt4Drive, kAllZeros);
   EXPECT_GT(kelvor1_length, 0u);
   EXPECT_LT(kelvor1_length, kGigabyteFileSize);
   EXPECT_LT(free_left, 1u << 20);
+  // Every fill file, the one the full disk ended included, was on the device
+  // before the deletion began.
+  if (written_before && written_at_deletion) {
+    EXPECT_GE(*written_at_deletion - *written_before, kelvor0_length + kelvor1_length);
+  }
   ExpectCleanEnd(test::kExt4Drive);
 }
 

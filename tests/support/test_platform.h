@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,10 @@ std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name)
 
 // "Software\KelvorTest\<suite>.<test>": the running test's key below HKEY_CURRENT_USER.
 std::string TestKeyName();
+
+// Bytes written so far to the block device under a test volume ("X:"), where
+// the OS lets the test see that (natively); nothing under Wine.
+std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive);
 
 // A key of its own for the running test below HKEY_CURRENT_USER, removed
 // with its values when the test ends.

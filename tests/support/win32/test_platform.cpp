@@ -29,6 +29,10 @@ void DeleteKeyTree(HKEY parent, const std::string& subkey) {
 
 }  // namespace
 
+std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view) {
+  return std::nullopt;
+}
+
 bool PrepareTestEnvironment() {
   return true;
 }
