@@ -10,6 +10,9 @@ constexpr unsigned kSetPosition = 0x0402;  // PBM_SETPOS
 constexpr unsigned kSetStep = 0x0404;      // PBM_SETSTEP
 constexpr unsigned kStepIt = 0x0405;       // PBM_STEPIT
 constexpr unsigned kSetRange32 = 0x0406;   // PBM_SETRANGE32
+// Combo-box messages.
+constexpr unsigned kInsertString = 0x014A;         // CB_INSERTSTRING
+constexpr unsigned kSetCurrentSelection = 0x014E;  // CB_SETCURSEL
 
 }  // namespace
 
@@ -42,6 +45,16 @@ void MainWindowView::ShowMessage(std::string_view text, std::string_view caption
 
 void MainWindowView::PumpStep() {
   os::PumpStep(main_window_);
+}
+
+void MainWindowView::InsertEntry(int index, std::string_view text) {
+  os::SendControlText(main_window_, ui::kDriveSelector, kInsertString,
+                      static_cast<std::uintptr_t>(index), text);
+}
+
+void MainWindowView::SelectEntry(int index) {
+  os::SendControlMessage(main_window_, ui::kDriveSelector, kSetCurrentSelection,
+                         static_cast<std::uintptr_t>(index), 0);
 }
 
 }  // namespace kelvor::engine

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/free_space.h"
 #include "platform/os_window.h"
 
 namespace kelvor::engine {
@@ -31,9 +32,9 @@ class Clock {
   virtual void Sleep(unsigned milliseconds) = 0;
 };
 
-// The main window's status line and progress bar, or nothing at all when the
-// handle is kNoWindow (command-line mode).
-class MainWindowView : public RunWindow {
+// The main window's status line, progress bar and drive selector, or nothing
+// at all when the handle is kNoWindow (command-line mode).
+class MainWindowView : public RunWindow, public DriveSelector {
  public:
   explicit MainWindowView(os::WindowHandle main_window) : main_window_(main_window) {}
   void SetStatus(std::string_view text) override;
@@ -43,6 +44,8 @@ class MainWindowView : public RunWindow {
   void SetProgressPosition(std::int32_t position) override;
   void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override;
   void PumpStep() override;
+  void InsertEntry(int index, std::string_view text) override;
+  void SelectEntry(int index) override;
 
  private:
   os::WindowHandle main_window_;

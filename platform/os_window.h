@@ -15,6 +15,9 @@ inline constexpr WindowHandle kNoWindow = 0;
 void SetControlText(WindowHandle window, int control_id, std::string_view text);
 std::intptr_t SendControlMessage(WindowHandle window, int control_id, unsigned message,
                                  std::uintptr_t wparam, std::intptr_t lparam);
+// The same with a text (converted for the wide call) as the message's lParam.
+std::intptr_t SendControlText(WindowHandle window, int control_id, unsigned message,
+                              std::uintptr_t wparam, std::string_view text);
 
 // A message box without owner, after a 5 ms pause; it returns when the user
 // has closed it. On POSIX: caption and text as one line on standard error.

@@ -19,6 +19,10 @@ std::intptr_t SendControlMessage(WindowHandle, int, unsigned, std::uintptr_t, st
   return 0;
 }
 
+std::intptr_t SendControlText(WindowHandle, int, unsigned, std::uintptr_t, std::string_view) {
+  return 0;
+}
+
 void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32_t) {
   std::string line(text);
   std::replace(line.begin(), line.end(), '\r', ' ');  // line breaks are single CRs

@@ -6,6 +6,11 @@
 
 namespace kelvor::os {
 
+unsigned QueryDriveType(std::string_view root_path) {
+  std::string root(root_path);
+  return GetDriveTypeA(root.c_str());
+}
+
 WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) {
   std::string root(drive_root);  // the 8-bit "A" call takes the text unconverted
   ULARGE_INTEGER available, total, free;

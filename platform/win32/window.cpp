@@ -28,6 +28,14 @@ std::intptr_t SendControlMessage(WindowHandle window, int control_id, unsigned m
   return SendDlgItemMessageW(AsWindow(window), control_id, message, wparam, lparam);
 }
 
+std::intptr_t SendControlText(WindowHandle window, int control_id, unsigned message,
+                              std::uintptr_t wparam, std::string_view text) {
+  if (window == kNoWindow) return 0;
+  NativeName wide = ToNativeName(text);
+  return SendDlgItemMessageW(AsWindow(window), control_id, message, wparam,
+                             reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32_t style) {
   Sleep(kMessageBoxDelay);
   MessageBoxW(nullptr, ToNativeName(text).c_str(), ToNativeName(caption).c_str(), style);

@@ -26,6 +26,18 @@ std::string TestKeyName();
 // the OS lets the test see that (natively); nothing under Wine.
 std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive);
 
+// The drive types that the test volumes have on this OS: a drive letter
+// ("S:") and its type name in the drive list, or "" for a drive that must not
+// be listed.
+struct DriveExpectation {
+  std::string drive;
+  std::string type_name;
+};
+std::vector<DriveExpectation> ExpectedDriveTypes();
+
+// Free bytes of a drive, asked of the OS directly (statvfs natively).
+std::uint64_t HostFreeBytes(std::string_view drive);
+
 // A key of its own for the running test below HKEY_CURRENT_USER, removed
 // with its values when the test ends.
 class TestRegistry {

@@ -2,6 +2,8 @@
 // registry as a ".reg" file named by KELVOR_REGISTRY.
 #include "test_platform.h"
 
+#include <sys/statvfs.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -81,6 +83,17 @@ std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
     return sectors_written * kSectorSize;
   }
   return std::nullopt;
+}
+
+std::vector<DriveExpectation> ExpectedDriveTypes() {
+  return {{"S:", "Ram Disk Drive"}, {"L:", "Ram Disk Drive"}, {"X:", "Fixed Drive"}};
+}
+
+std::uint64_t HostFreeBytes(std::string_view drive) {
+  struct statvfs volume;
+  std::string mount_point = os::MapDrivePath(drive, os::CurrentDriveMap());
+  if (statvfs(mount_point.c_str(), &volume) != 0) return 0;
+  return static_cast<std::uint64_t>(volume.f_bfree) * volume.f_frsize;
 }
 
 bool PrepareTestEnvironment() {

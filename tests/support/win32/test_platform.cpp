@@ -33,6 +33,20 @@ std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view) {
   return std::nullopt;
 }
 
+// The types set through Wine's drive configuration by tests/support/test-volumes.
+std::vector<DriveExpectation> ExpectedDriveTypes() {
+  return {
+      {"S:", "Ram Disk Drive"}, {"L:", "Ram Disk Drive"},       {"X:", "Fixed Drive"}, {"D:", ""},
+      {"N:", "Network Drive"},  {"R:", "Removable Disk Drive"}, {"C:", "Fixed Drive"}};
+}
+
+std::uint64_t HostFreeBytes(std::string_view drive) {
+  std::wstring root = os::ToNativeName(std::string(drive) + "\\");
+  ULARGE_INTEGER available, total, free;
+  if (!GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free)) return 0;
+  return free.QuadPart;
+}
+
 bool PrepareTestEnvironment() {
   return true;
 }

@@ -1,0 +1,101 @@
+#include "drive_types.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+#include "platform/os_drives.h"
+
+namespace kelvor::os {
+namespace {
+
+constexpr std::array<std::string_view, 2> kRamFilesystems = {"tmpfs", "ramfs"};
+constexpr std::array<std::string_view, 12> kNetworkFilesystems = {
+    "nfs", "nfs4", "cifs", "smb3",       "smbfs",       "ncpfs",
+    "afs", "ceph", "9p",   "fuse.sshfs", "fuse.rclone", "fuse.glusterfs"};
+constexpr std::array<std::string_view, 2> kDiscFilesystems = {"iso9660", "udf"};
+
+template <std::size_t N>
+bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names) {
+  for (std::string_view candidate : names) {
+    if (name == candidate) return true;
+  }
+  return false;
+}
+
+std::string ReadFirstLine(const std::string& path) {
+  std::ifstream file(path);
+  std::string line;
+  std::getline(file, line);
+  return line;
+}
+
+// The sysfs folder of a block device, or empty when the source is none.
+std::string SysfsFolderOf(const std::string& device) {
+  struct stat info;
+  if (stat(device.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return {};
+  std::string link = "/sys/dev/block/" + std::to_string(major(info.st_rdev)) + ":" +
+                     std::to_string(minor(info.st_rdev));
+  char resolved[PATH_MAX];
+  if (!realpath(link.c_str(), resolved)) return {};
+  std::string folder = resolved;
+  // A partition's "removable" flag lives on its disk, one folder up.
+  struct stat partition;
+  if (stat((folder + "/partition").c_str(), &partition) == 0) {
+    folder = folder.substr(0, folder.find_last_of('/'));
+  }
+  return folder;
+}
+
+BlockDevice DescribeBlockDevice(const std::string& device) {
+  std::string folder = SysfsFolderOf(device);
+  if (folder.empty()) return BlockDevice::kNone;
+  return ReadFirstLine(folder + "/removable") == "1" ? BlockDevice::kRemovable
+                                                     : BlockDevice::kFixed;
+}
+
+// The mount that holds a folder: the one with the longest mount point that
+// is a prefix of the folder's real path.
+std::optional<MountEntry> MountHolding(const std::string& folder) {
+  char resolved[PATH_MAX];
+  if (!realpath(folder.c_str(), resolved)) return std::nullopt;
+  std::string path = resolved;
+  std::ifstream file("/proc/self/mounts");
+  std::stringstream text;
+  text << file.rdbuf();
+  std::optional<MountEntry> best;
+  for (const MountEntry& mount : ParseMountTable(text.str())) {
+    const std::string& point = mount.mount_point;
+    bool holds = point == "/" || path == point || path.starts_with(point + "/");
+    if (holds && (!best || point.size() >= best->mount_point.size())) best = mount;
+  }
+  return best;
+}
+
+}  // namespace
+
+unsigned DriveTypeOfMount(const MountEntry& mount, BlockDevice device) {
+  if (IsPseudoMount(mount) && mount.mount_point != "/") return kDriveNoRootDir;
+  if (IsOneOf(mount.fs_type, kRamFilesystems)) return kDriveRamDisk;
+  if (IsOneOf(mount.fs_type, kNetworkFilesystems)) return kDriveRemote;
+  if (IsOneOf(mount.fs_type, kDiscFilesystems)) return kDriveCdRom;
+  return device == BlockDevice::kRemovable ? kDriveRemovable : kDriveFixed;
+}
+
+unsigned QueryDriveType(std::string_view root_path) {
+  std::string folder = MapDrivePath(root_path, CurrentDriveMap());
+  struct stat info;
+  if (folder.empty() || stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return kDriveNoRootDir;
+  }
+  std::optional<MountEntry> mount = MountHolding(folder);
+  if (!mount) return kDriveUnknown;
+  return DriveTypeOfMount(*mount, DescribeBlockDevice(mount->device));
+}
+
+}  // namespace kelvor::os

@@ -1,0 +1,19 @@
+// Drive types on POSIX, from the filesystem mounted at a drive's folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "drive_map.h"
+
+namespace kelvor::os {
+
+// What a block device is, as sysfs tells.
+enum class BlockDevice { kNone, kFixed, kRemovable };
+
+// tmpfs and ramfs are RAM disks, network filesystems network drives,
+// iso9660 and udf CD drives; other filesystems count as fixed, or removable
+// when their block device is. Kernel filesystems are no drives at all.
+unsigned DriveTypeOfMount(const MountEntry& mount, BlockDevice device);
+
+}  // namespace kelvor::os
