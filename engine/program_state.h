@@ -9,6 +9,7 @@ namespace kelvor::engine {
 struct ProgramState {
   std::int32_t pause_flag = 0;   // 1 = paused; the Pause/Resume handler toggles it
   std::string temp_folder_path;  // of the current or last run, "C:\~KelvorTemp\"
+  std::int32_t vm_flag = 0;      // 1 = start-up's probe guessed a virtual machine
 };
 
 ProgramState& Program();

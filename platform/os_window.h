@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace kelvor::os {
@@ -28,6 +31,7 @@ void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32
 void PumpStep(WindowHandle main_window);
 
 struct LocalTime {
+  int year = 0;
   int hour = 0;
   int minute = 0;
   int second = 0;
@@ -35,5 +39,68 @@ struct LocalTime {
 };
 LocalTime CurrentLocalTime();
 void SleepMilliseconds(unsigned milliseconds);
+
+// The main window, built from plain descriptions (dialog units).
+struct DialogRect {
+  int x, y, width, height;
+};
+
+struct WindowFrame {
+  const char* caption;
+  DialogRect rect;
+  std::uint32_t style;
+  const char* font;
+  int font_points;
+};
+
+struct ControlSpec {
+  int id;
+  const char* window_class;
+  const char* caption;
+  DialogRect rect;
+  std::uint32_t style;
+};
+
+struct MenuItemSpec {
+  const char* caption;
+  int command_id;
+};
+
+// Receives every message of the main window's dialog procedure.
+using WindowEventHandler =
+    std::function<void(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)>;
+
+// False where the program has no window toolkit (POSIX): window mode then
+// does something else, and every call below does nothing.
+bool HasWindows();
+
+// Prepares the common controls through "COMCTL32.DLL".
+void InitControlLibrary();
+
+// The program's command line as 8-bit text.
+std::string ProgramCommandLine();
+
+// An invisible, modeless dialog from an in-memory template without items.
+WindowHandle CreateMainWindow(const WindowFrame& frame, WindowEventHandler handler);
+// A child control, its rectangle converted with MapDialogRect, in the
+// dialog's font.
+void CreateControl(WindowHandle window, const ControlSpec& control);
+// A menu bar with one popup holding the items.
+void AttachMenu(WindowHandle window, const char* popup_caption,
+                std::span<const MenuItemSpec> items);
+// The initial messages, showing the window, and the polling loop (1 ms sleep
+// when idle) until the window no longer exists.
+void RunMainLoop(WindowHandle window);
+bool WindowExists(WindowHandle window);
+
+void EnableControl(WindowHandle window, int control_id, bool enabled);
+void CheckRadioButton(WindowHandle window, int first_id, int last_id, int checked_id);
+bool IsControlChecked(WindowHandle window, int control_id);
+// The text of a combo box's selected list entry; empty when none is selected.
+std::string SelectedComboText(WindowHandle window, int control_id);
+WindowHandle FocusedWindow();
+void FocusWindow(WindowHandle window);
+// Opens a compiled help file's table of contents, by a relative name.
+void OpenHelpContents(WindowHandle window, const char* help_file);
 
 }  // namespace kelvor::os

@@ -39,7 +39,8 @@ LocalTime CurrentLocalTime() {
   clock_gettime(CLOCK_REALTIME, &now);
   tm local;
   localtime_r(&now.tv_sec, &local);
-  return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000)};
+  return {local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
+          static_cast<int>(now.tv_nsec / 1000000)};
 }
 
 void SleepMilliseconds(unsigned milliseconds) {
@@ -48,5 +49,35 @@ void SleepMilliseconds(unsigned milliseconds) {
   while (nanosleep(&pause, &pause) != 0) {
   }
 }
+
+bool HasWindows() {
+  return false;
+}
+void InitControlLibrary() {}
+std::string ProgramCommandLine() {
+  return {};
+}
+WindowHandle CreateMainWindow(const WindowFrame&, WindowEventHandler) {
+  return kNoWindow;
+}
+void CreateControl(WindowHandle, const ControlSpec&) {}
+void AttachMenu(WindowHandle, const char*, std::span<const MenuItemSpec>) {}
+void RunMainLoop(WindowHandle) {}
+bool WindowExists(WindowHandle) {
+  return false;
+}
+void EnableControl(WindowHandle, int, bool) {}
+void CheckRadioButton(WindowHandle, int, int, int) {}
+bool IsControlChecked(WindowHandle, int) {
+  return false;
+}
+std::string SelectedComboText(WindowHandle, int) {
+  return {};
+}
+WindowHandle FocusedWindow() {
+  return kNoWindow;
+}
+void FocusWindow(WindowHandle) {}
+void OpenHelpContents(WindowHandle, const char*) {}
 
 }  // namespace kelvor::os

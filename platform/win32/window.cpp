@@ -59,7 +59,7 @@ void PumpStep(WindowHandle main_window) {
 LocalTime CurrentLocalTime() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return {now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+  return {now.wYear, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 void SleepMilliseconds(unsigned milliseconds) {

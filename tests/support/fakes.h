@@ -58,12 +58,13 @@ class FakeClock : public engine::Clock {
   os::LocalTime Now() override {
     long now = now_milliseconds_ % kDay;
     now_milliseconds_ += step_milliseconds_;
-    return {static_cast<int>(now / 3600000), static_cast<int>(now / 60000 % 60),
+    return {year, static_cast<int>(now / 3600000), static_cast<int>(now / 60000 % 60),
             static_cast<int>(now / 1000 % 60), static_cast<int>(now % 1000)};
   }
   void Sleep(unsigned milliseconds) override { sleeps.push_back(milliseconds); }
 
   std::vector<unsigned> sleeps;
+  int year = 2026;
 
  private:
   static constexpr long kDay = 86400000;

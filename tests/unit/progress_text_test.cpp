@@ -40,8 +40,8 @@ TEST(GigabyteStatusText, RateThenTimeRemaining) {
 }
 
 TEST(ClockArithmetic, SecondsOfDayAndSpansOverMidnight) {
-  EXPECT_DOUBLE_EQ(SecondsOfDay({12, 34, 56, 789}), 45296.789);
-  EXPECT_DOUBLE_EQ(SecondsOfDay({0, 0, 0, 0}), 0);
+  EXPECT_DOUBLE_EQ(SecondsOfDay({2026, 12, 34, 56, 789}), 45296.789);
+  EXPECT_DOUBLE_EQ(SecondsOfDay({2026, 0, 0, 0, 0}), 0);
   EXPECT_EQ(ElapsedSeconds(100, 103), 3);
   EXPECT_EQ(ElapsedSeconds(86399, 1), 2);  // 23:59:59 to 00:00:01
 }

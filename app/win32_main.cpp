@@ -1,0 +1,10 @@
+// The Windows program's entry.
+#include <windows.h>
+
+#include "platform/os_window.h"
+#include "ui/command_line.h"
+#include "ui/start_up.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return kelvor::ui::StartProgram(kelvor::ui::CommandTail(kelvor::os::ProgramCommandLine()));
+}

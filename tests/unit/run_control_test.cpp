@@ -1,0 +1,217 @@
+#include "ui/run_control.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/program_state.h"
+#include "fakes.h"
+#include "ui/control_ids.h"
+#include "ui/window_layout.h"
+
+namespace kelvor::ui {
+namespace {
+
+// The main window's controls as plain state.
+struct FakeControls : WindowControls {
+  std::string SelectedDriveEntry() override { return selected_entry; }
+  void Enable(int id, bool on) override { enabled[id] = on; }
+  void SetText(int id, std::string_view text) override { texts[id] = std::string(text); }
+  bool IsChecked(int id) override { return checked[id]; }
+  void CheckWipeTypeButton(int id) override {
+    for (int button = kAllOnesButton; button <= kBinaryBlocksButton; ++button) {
+      checked[button] = button == id;
+    }
+  }
+  os::WindowHandle Focus() override { return focus; }
+  void SetFocus(os::WindowHandle control) override { focus = control; }
+  void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override {
+    messages.push_back({std::string(text), std::string(caption), style});
+  }
+  void OpenHelp() override { ++help_opened; }
+  void PumpStep() override { ++pump_steps; }
+
+  std::string selected_entry = "S:\\    Ram Disk Drive    150 MB Free";
+  std::map<int, bool> enabled{{kStartButton, true}, {kPauseButton, false}};
+  std::map<int, std::string> texts;
+  std::map<int, bool> checked{{kAllOnesButton, true}};
+  os::WindowHandle focus = os::kNoWindow;
+  std::vector<test::FakeWindow::Message> messages;
+  int help_opened = 0;
+  int pump_steps = 0;
+};
+
+constexpr std::uintptr_t Click(int id, unsigned notification = 0) {
+  return (static_cast<std::uintptr_t>(notification) << 16) | static_cast<std::uintptr_t>(id);
+}
+
+class RunControlTest : public testing::Test {
+ protected:
+  void SetUp() override { engine::Program() = {}; }
+  void Command(int id, unsigned notification = 0) {
+    control_.OnMessage(kCommand, Click(id, notification), 0);
+  }
+
+  struct Run {
+    std::string drive;
+    engine::WipeType type;
+  };
+  FakeControls window_;
+  test::FakeClock clock_{36000, 1};
+  std::vector<Run> runs_;
+  std::function<void()> during_run_;  // what the user does inside a run
+  std::vector<int> ended_with_;
+  RunControl control_{window_,
+                      [this](const std::string& drive, engine::WipeType type) {
+                        runs_.push_back({drive, type});
+                        if (during_run_) during_run_();
+                      },
+                      [this](int code) { ended_with_.push_back(code); }, clock_};
+};
+
+TEST_F(RunControlTest, StartRunsTheSelectedDriveWithTheCheckedTypeThenIsIdleAgain) {
+  window_.CheckWipeTypeButton(kAllZerosButton);
+  during_run_ = [this] {
+    EXPECT_FALSE(window_.enabled[kStartButton]);
+    EXPECT_TRUE(window_.enabled[kPauseButton]);
+  };
+  Command(kStartButton);
+  ASSERT_EQ(runs_.size(), 1u);
+  EXPECT_EQ(runs_[0].drive, "S:");
+  EXPECT_EQ(runs_[0].type, engine::kAllZeros);
+  EXPECT_TRUE(window_.enabled[kStartButton]);
+  EXPECT_FALSE(window_.enabled[kPauseButton]);
+  EXPECT_EQ(window_.texts[kStatusLine], "Select a drive above ...");
+  EXPECT_EQ(window_.pump_steps, 1);
+
+  window_.CheckWipeTypeButton(kBinaryBlocksButton);
+  Command(kStartButton);
+  EXPECT_EQ(runs_.back().type, engine::kBinaryBlocks);
+}
+
+TEST_F(RunControlTest, StartWithoutASelectedDriveDoesNothing) {
+  window_.selected_entry.clear();
+  Command(kStartButton);
+  EXPECT_TRUE(runs_.empty());
+  EXPECT_TRUE(window_.enabled[kStartButton]);
+  EXPECT_TRUE(window_.texts.empty());
+}
+
+TEST_F(RunControlTest, OnlyClicksStartAndOtherControlsStartNothing) {
+  Command(kStartButton, 5);  // another notification
+  for (int id : {kAllOnesButton, kCycleCheckBox, kDriveSelector, kProgressBar, 2 /* Esc */}) {
+    Command(id);
+  }
+  EXPECT_TRUE(runs_.empty());
+  EXPECT_TRUE(ended_with_.empty());
+}
+
+TEST_F(RunControlTest, RestartRepeatsTheSameTypeAndResetsTheButtons) {
+  window_.checked[kRestartCheckBox] = true;
+  window_.CheckWipeTypeButton(kAllZerosButton);
+  during_run_ = [this] {
+    window_.CheckWipeTypeButton(kBinaryBlocksButton);  // the user changes it: no effect
+    if (runs_.size() == 3) window_.checked[kRestartCheckBox] = false;
+  };
+  Command(kStartButton);
+  ASSERT_EQ(runs_.size(), 3u);
+  for (const Run& run : runs_) EXPECT_EQ(run.type, engine::kAllZeros);
+  EXPECT_TRUE(window_.enabled[kStartButton]);
+}
+
+TEST_F(RunControlTest, CyclingGoesOnesZerosBlocksOnes) {
+  window_.checked[kRestartCheckBox] = true;
+  window_.checked[kCycleCheckBox] = true;
+  window_.CheckWipeTypeButton(kBinaryBlocksButton);
+  std::vector<int> buttons_shown;
+  during_run_ = [this, &buttons_shown] {
+    for (int button = kAllOnesButton; button <= kBinaryBlocksButton; ++button) {
+      if (window_.checked[button]) buttons_shown.push_back(button);
+    }
+    window_.selected_entry = "T:\\    Ram Disk Drive";  // ignored by repeated runs
+    if (runs_.size() == 5) window_.checked[kRestartCheckBox] = false;
+  };
+  Command(kStartButton);
+  std::vector<engine::WipeType> types;
+  for (const Run& run : runs_) {
+    types.push_back(run.type);
+    EXPECT_EQ(run.drive, "S:");
+  }
+  EXPECT_EQ(types, (std::vector<engine::WipeType>{2, 0, 1, 2, 0}));
+  EXPECT_EQ(buttons_shown, (std::vector<int>{kBinaryBlocksButton, kAllOnesButton, kAllZerosButton,
+                                             kBinaryBlocksButton, kAllOnesButton}));
+}
+
+TEST_F(RunControlTest, TheRestartBoxEnablesTheCycleBoxWhichKeepsItsMark) {
+  window_.checked[kCycleCheckBox] = true;
+  window_.checked[kRestartCheckBox] = true;
+  Command(kRestartCheckBox);
+  EXPECT_TRUE(window_.enabled[kCycleCheckBox]);
+  window_.checked[kRestartCheckBox] = false;
+  Command(kRestartCheckBox);
+  EXPECT_FALSE(window_.enabled[kCycleCheckBox]);
+  EXPECT_TRUE(window_.checked[kCycleCheckBox]);
+}
+
+TEST_F(RunControlTest, PauseTogglesFlagAndCaptionAndNothingResetsIt) {
+  during_run_ = [this] { Command(kPauseButton); };
+  Command(kStartButton);
+  EXPECT_EQ(engine::Program().pause_flag, 1);
+  EXPECT_EQ(window_.texts[kPauseButton], "Resume");
+  Command(kPauseButton);
+  EXPECT_EQ(engine::Program().pause_flag, 0);
+  EXPECT_EQ(window_.texts[kPauseButton], "Pause");
+}
+
+TEST_F(RunControlTest, CancelBeforeAnyRunEndsTheProgramWithoutCleaning) {
+  Command(kCancelButton);
+  EXPECT_EQ(window_.texts[kStatusLine], "Canceling and cleaning up ...");
+  EXPECT_EQ(ended_with_, std::vector<int>{0});
+}
+
+TEST_F(RunControlTest, ASystemCloseWhilePausedCancelsAndOtherwiseDoesNot) {
+  during_run_ = [this] {
+    control_.OnMessage(kSysCommand, kSysClose, 0);  // running, not paused
+    EXPECT_TRUE(ended_with_.empty());
+    Command(kPauseButton);
+    control_.OnMessage(kSysCommand, kSysClose, 0);
+    EXPECT_EQ(ended_with_, std::vector<int>{0});
+  };
+  Command(kStartButton);
+  ASSERT_EQ(runs_.size(), 1u);
+  control_.OnMessage(kSysCommand, kSysClose, 0);  // idle: the window just closes
+  EXPECT_EQ(ended_with_.size(), 1u);
+}
+
+TEST_F(RunControlTest, FocusIsSavedOnDeactivationAndGivenBack) {
+  window_.focus = 0x1234;
+  control_.OnMessage(kNcActivate, 0, 0);
+  window_.focus = 0x9999;
+  control_.OnMessage(kNcActivate, 1, 0);
+  EXPECT_EQ(window_.focus, 0x1234u);
+  window_.focus = 0x5555;
+  control_.OnMessage(kNcActivate, 1, 0);  // nothing saved any more
+  EXPECT_EQ(window_.focus, 0x5555u);
+}
+
+TEST_F(RunControlTest, HelpAndAbout) {
+  Command(kHelpMenuItem);
+  EXPECT_EQ(window_.help_opened, 1);
+  Command(kAboutMenuItem);
+  ASSERT_EQ(window_.messages.size(), 1u);
+  EXPECT_EQ(window_.messages[0].caption, "Kelvor");
+  EXPECT_EQ(window_.messages[0].style, 0x2000u);
+  EXPECT_EQ(window_.messages[0].text,
+            "Kelvor\r\rCopyright (C) 2026 the Kelvor developers\r\rMade by the Kelvor developers.");
+}
+
+TEST_F(RunControlTest, TheAboutYearsFollowTheClockAndAVirtualMachineAddsALine) {
+  clock_.year = 2029;
+  engine::Program().vm_flag = 1;
+  EXPECT_EQ(control_.AboutText(),
+            "Kelvor\r\rCopyright (C) 2026-2029 the Kelvor developers\r\rMade by the Kelvor "
+            "developers.\rAppears to be running inside a Virtual Machine.");
+}
+
+}  // namespace
+}  // namespace kelvor::ui

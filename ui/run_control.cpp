@@ -1,0 +1,141 @@
+#include "ui/run_control.h"
+
+#include "engine/cleanup.h"
+#include "engine/program_state.h"
+#include "files/file_access.h"
+#include "files/folders.h"
+#include "ui/control_ids.h"
+#include "ui/window_layout.h"
+
+namespace kelvor::ui {
+namespace {
+
+constexpr unsigned kClicked = 0;  // BN_CLICKED, also a menu item
+constexpr unsigned kAcceleratorClicked = 1;
+constexpr std::size_t kDriveTextLength = 2;  // "C:"
+constexpr std::int32_t kPaused = 1;
+constexpr const char* kCancellingText = "Canceling and cleaning up ...";
+constexpr int kFirstNoticeYear = 2026;
+constexpr const char* kOwnerLine = "Made by the Kelvor developers.";
+constexpr const char* kVirtualMachineLine = "Appears to be running inside a Virtual Machine.";
+constexpr char kLineBreak = '\r';
+
+bool IsClick(std::uintptr_t wparam) {
+  unsigned notification = (wparam >> 16) & 0xFFFF;
+  return notification == kClicked || notification == kAcceleratorClicked;
+}
+
+engine::WipeType CheckedWipeType(WindowControls& window) {
+  engine::WipeType type = engine::kAllOnes;
+  if (window.IsChecked(kAllZerosButton)) type = engine::kAllZeros;
+  if (window.IsChecked(kBinaryBlocksButton)) type = engine::kBinaryBlocks;
+  return type;
+}
+
+}  // namespace
+
+RunControl::RunControl(WindowControls& window, WipeRunner run_wipe, ProcessEnder end_process,
+                       engine::Clock& clock)
+    : window_(window),
+      run_wipe_(std::move(run_wipe)),
+      end_process_(std::move(end_process)),
+      clock_(clock) {}
+
+void RunControl::OnMessage(unsigned message, std::uintptr_t wparam, std::intptr_t) {
+  if (message == kNcActivate) {
+    OnActivation(wparam != 0);
+  } else if (message == kSysCommand && (wparam & 0xFFF0) == kSysClose) {
+    // Paused, nothing could ever resume the run: the close acts as Cancel.
+    if (running_ && engine::Program().pause_flag == kPaused) Cancel();
+  } else if (message == kCommand) {
+    int id = static_cast<int>(wparam & 0xFFFF);
+    switch (id) {
+      case kHelpMenuItem:
+        window_.OpenHelp();
+        break;
+      case kAboutMenuItem:
+        window_.ShowMessage(AboutText(), engine::kProgramCaption, kAboutStyle);
+        break;
+      case kRestartCheckBox:
+        OnRestartClicked();
+        break;
+      case kStartButton:
+        if (IsClick(wparam)) Start();
+        break;
+      case kPauseButton:
+        if (IsClick(wparam)) PauseOrResume();
+        break;
+      case kCancelButton:
+        if (IsClick(wparam)) Cancel();
+        break;
+      default:
+        break;  // option buttons, the cycle box, the selector, Esc: nothing
+    }
+  }
+}
+
+void RunControl::Start() {
+  std::string drive_text = window_.SelectedDriveEntry().substr(0, kDriveTextLength);
+  if (drive_text.empty()) return;  // no drive selected: nothing to start
+  window_.Enable(kStartButton, false);
+  window_.Enable(kPauseButton, true);
+  running_ = true;
+  engine::WipeType type = CheckedWipeType(window_);
+  for (;;) {
+    run_wipe_(drive_text, type);
+    if (!window_.IsChecked(kRestartCheckBox)) break;
+    if (window_.IsChecked(kCycleCheckBox))
+      type = type >= engine::kBinaryBlocks ? engine::kAllOnes : type + 1;
+    window_.CheckWipeTypeButton(kAllOnesButton + type);
+    type = CheckedWipeType(window_);
+  }
+  running_ = false;
+  window_.Enable(kPauseButton, false);
+  window_.Enable(kStartButton, true);
+  window_.SetText(kStatusLine, kIdleStatus);
+  window_.PumpStep();
+}
+
+void RunControl::PauseOrResume() {
+  std::int32_t& pause_flag = engine::Program().pause_flag;
+  pause_flag = pause_flag == kPaused ? 0 : kPaused;
+  window_.SetText(kPauseButton, pause_flag == kPaused ? "Resume" : "Pause");
+}
+
+void RunControl::Cancel() {
+  window_.SetText(kStatusLine, kCancellingText);
+  files::ErrorState ignored;
+  files::CloseAllFiles(ignored);
+  const std::string& folder = engine::Program().temp_folder_path;
+  if (!folder.empty()) {  // empty before the first run: nothing to clean
+    files::DeleteFiles(ignored, folder + engine::kFillFilePattern);
+    files::RemoveFolder(ignored, folder);
+  }
+  end_process_(0);
+}
+
+void RunControl::OnRestartClicked() {
+  window_.Enable(kCycleCheckBox, window_.IsChecked(kRestartCheckBox));
+}
+
+void RunControl::OnActivation(bool active) {
+  if (!active) {
+    saved_focus_ = window_.Focus();
+  } else if (saved_focus_ != os::kNoWindow) {
+    window_.SetFocus(saved_focus_);
+    saved_focus_ = os::kNoWindow;
+  }
+}
+
+std::string RunControl::AboutText() const {
+  int year = clock_.Now().year;
+  std::string years = std::to_string(kFirstNoticeYear);
+  if (year > kFirstNoticeYear) years += "-" + std::to_string(year);
+  std::string text = std::string(engine::kProgramCaption) + kLineBreak + kLineBreak +
+                     "Copyright (C) " + years + " the Kelvor developers" + kLineBreak + kLineBreak +
+                     kOwnerLine;
+  if (engine::Program().vm_flag == 1) text += kLineBreak + std::string(kVirtualMachineLine);
+  return text;
+}
+
+}  // namespace kelvor::ui
