@@ -38,6 +38,15 @@ std::vector<DriveExpectation> ExpectedDriveTypes();
 // Free bytes of a drive, asked of the OS directly (statvfs natively).
 std::uint64_t HostFreeBytes(std::string_view drive);
 
+// The program under test (named by KELVOR_PROGRAM) run to its end with the
+// given arguments. Its error reports are collected: message boxes, read and
+// closed, under Windows; the lines it writes to standard error elsewhere.
+struct ProgramResult {
+  int exit_code = -1;
+  std::vector<std::string> reports;
+};
+ProgramResult RunProgram(const std::vector<std::string>& arguments);
+
 // A key of its own for the running test below HKEY_CURRENT_USER, removed
 // with its values when the test ends.
 class TestRegistry {

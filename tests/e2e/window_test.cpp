@@ -1,0 +1,202 @@
+// The Windows program's window, driven from another process under Wine as a
+// user would: what it shows after start-up, its buttons, runs, pause, cancel.
+#include <windows.h>
+// The common controls need the definitions of windows.h first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/os_files.h"
+#include "test_folder.h"
+#include "ui/window_layout.h"
+#include "window_driver.h"
+
+namespace kelvor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWindowTimeout = 30000;  // milliseconds
+constexpr int kRunTimeout = 120000;
+constexpr const char* kIdleText = "Select a drive above ...";
+constexpr const char* kPausedText = "Paused. Select Resume to continue, or Cancel to end ...";
+
+fs::path TempFolderOn(std::string_view drive) {
+  return fs::path(os::ToNativeName(std::string(drive) + "\\~KelvorTemp"));
+}
+
+class Window : public testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = StartProgramProcess({});
+    ASSERT_TRUE(program_.process);
+    ASSERT_TRUE(WaitUntil([this] { return (window_ = FindMainWindow(program_.process_id)); },
+                          kWindowTimeout));
+  }
+  void TearDown() override {
+    if (program_.process && WaitForSingleObject(program_.process, 0) == WAIT_TIMEOUT) {
+      Click(window_, ui::kCancelButton);  // ends the program, cleaning up
+    }
+    FinishProgram(program_);
+  }
+  HWND Control(int id) { return GetDlgItem(window_, id); }
+  std::string Text(int id) { return WindowText(Control(id)); }
+  bool Checked(int id) { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  bool Enabled(int id) { return IsWindowEnabled(Control(id)); }
+
+  std::vector<std::string> DriveEntries() {
+    std::vector<std::string> entries;
+    LRESULT count = SendMessageW(Control(ui::kDriveSelector), CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t text[512] = {};
+      SendMessageW(Control(ui::kDriveSelector), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      char ansi[512] = {};
+      WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+      entries.push_back(ansi);
+    }
+    return entries;
+  }
+  void SelectDrive(std::string_view drive) {
+    std::vector<std::string> entries = DriveEntries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].starts_with(std::string(drive) + "\\")) {
+        SendMessageW(Control(ui::kDriveSelector), CB_SETCURSEL, i, 0);
+        return;
+      }
+    }
+    FAIL() << drive << " is not in the drive selector";
+  }
+  bool Idle() { return Enabled(ui::kStartButton) && Text(ui::kStatusLine) == kIdleText; }
+  std::vector<std::string> CloseMessageBoxes() {
+    std::vector<std::string> texts;
+    for (HWND box : MessageBoxesOf(program_.process_id)) {
+      texts.push_back(MessageBoxText(box));
+      CloseMessageBox(box);
+    }
+    return texts;
+  }
+
+  RunningProgram program_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Window, AfterStartUpEveryControlIsAsLaidOut) {
+  EXPECT_EQ(WindowText(window_), "Kelvor");
+  // Windows adds WS_CLIPSIBLINGS to every top-level window.
+  constexpr DWORD kAddedByWindows = WS_VISIBLE | WS_CLIPSIBLINGS;
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)) & ~kAddedByWindows,
+            ui::kMainWindow.style & ~kAddedByWindows);
+  for (const ui::ControlSpec& spec : ui::kControls) {
+    HWND control = Control(spec.id);
+    ASSERT_TRUE(control) << spec.id;
+    EXPECT_EQ(lstrcmpiA(ClassName(control).c_str(), spec.window_class), 0) << spec.id;
+    if (spec.id != ui::kDriveSelector) {
+      EXPECT_EQ(WindowText(control), spec.caption) << spec.id;
+    }
+    DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+    DWORD expected = spec.style;
+    if (spec.id == ui::kPauseButton || spec.id == ui::kCycleCheckBox) expected |= WS_DISABLED;
+    // Checking a radio button moves the tab stop of its group to it.
+    if (spec.id == ui::kAllZerosButton || spec.id == ui::kBinaryBlocksButton) {
+      expected &= ~static_cast<DWORD>(WS_TABSTOP);
+    }
+    EXPECT_EQ(style & 0xFFFF00FFu, expected & 0xFFFF00FFu) << spec.id;  // minus button states
+  }
+  // The tab order is the creation order.
+  HWND previous = nullptr;
+  for (const ui::ControlSpec& spec : ui::kControls) {
+    if (previous) {
+      EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), Control(spec.id)) << spec.id;
+    }
+    previous = Control(spec.id);
+  }
+  EXPECT_TRUE(Enabled(ui::kStartButton));
+  EXPECT_FALSE(Enabled(ui::kPauseButton));
+  EXPECT_TRUE(Enabled(ui::kCancelButton));
+  EXPECT_TRUE(Checked(ui::kAllOnesButton));
+  EXPECT_FALSE(Checked(ui::kRestartCheckBox));
+  EXPECT_FALSE(Checked(ui::kCycleCheckBox));
+  EXPECT_FALSE(Enabled(ui::kCycleCheckBox));
+  EXPECT_EQ(Text(ui::kStatusLine), kIdleText);
+  EXPECT_EQ(SendMessageW(Control(ui::kProgressBar), PBM_GETPOS, 0, 0), 0);
+
+  std::vector<std::string> entries = DriveEntries();
+  ASSERT_FALSE(entries.empty());
+  EXPECT_EQ(SendMessageW(Control(ui::kDriveSelector), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_TRUE(entries.front().starts_with("C:\\    Fixed Drive    "));
+  EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end()));
+  for (const std::string& entry : entries) EXPECT_FALSE(entry.starts_with("D:\\")) << "a CD drive";
+}
+
+TEST_F(Window, EscapeLeavesTheWindowOpenAndAboutShowsItsBox) {
+  PostMessageW(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  Sleep(500);
+  EXPECT_TRUE(IsWindow(window_));
+  Click(window_, ui::kAboutMenuItem);
+  std::vector<std::string> texts;
+  ASSERT_TRUE(WaitUntil([&] { return !(texts = CloseMessageBoxes()).empty(); }, kWindowTimeout));
+  EXPECT_NE(texts.front().find("Made by the Kelvor developers."), std::string::npos)
+      << texts.front();
+}
+
+TEST_F(Window, ARunOnASmallVolumeEndsIdleAndClean) {
+  SelectDrive(kSmallDrive);
+  Click(window_, ui::kAllZerosButton);
+  Click(window_, ui::kStartButton);
+  ASSERT_TRUE(WaitUntil([this] { return !Enabled(ui::kStartButton); }, kWindowTimeout));
+  EXPECT_TRUE(Enabled(ui::kPauseButton));
+  ASSERT_TRUE(WaitUntil([this] { return Idle(); }, kRunTimeout));
+  EXPECT_TRUE(CloseMessageBoxes().empty());
+  EXPECT_FALSE(fs::exists(TempFolderOn(kSmallDrive)));
+  EXPECT_FALSE(Enabled(ui::kPauseButton));
+}
+
+TEST_F(Window, RestartWithCycleMovesTheWipeTypeOn) {
+  SelectDrive(kSmallDrive);
+  Click(window_, ui::kBinaryBlocksButton);
+  Click(window_, ui::kRestartCheckBox);
+  ASSERT_TRUE(WaitUntil([this] { return Enabled(ui::kCycleCheckBox); }, kWindowTimeout));
+  Click(window_, ui::kCycleCheckBox);
+  Click(window_, ui::kStartButton);
+  // After the first run the option buttons show the next type, "All 1's".
+  ASSERT_TRUE(WaitUntil([this] { return Checked(ui::kAllOnesButton); }, kRunTimeout));
+  Click(window_, ui::kRestartCheckBox);  // the loop ends after the current run
+  ASSERT_TRUE(WaitUntil([this] { return Idle(); }, kRunTimeout));
+  EXPECT_FALSE(Enabled(ui::kCycleCheckBox));
+  EXPECT_TRUE(Checked(ui::kCycleCheckBox));
+  EXPECT_FALSE(fs::exists(TempFolderOn(kSmallDrive)));
+}
+
+TEST_F(Window, PauseStopsTheWritingAndResumeGoesOn) {
+  SelectDrive(kLargeDrive);
+  Click(window_, ui::kStartButton);
+  ASSERT_TRUE(WaitUntil(
+      [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
+      kRunTimeout));
+  Click(window_, ui::kPauseButton);
+  ASSERT_TRUE(WaitUntil([this] { return Text(ui::kStatusLine) == kPausedText; }, kWindowTimeout));
+  EXPECT_EQ(Text(ui::kPauseButton), "Resume");
+  fs::path kelvor1 = TempFolderOn(kLargeDrive) / "Kelvor1.dat";
+  std::uintmax_t size = fs::file_size(kelvor1);
+  Sleep(700);
+  EXPECT_EQ(fs::file_size(kelvor1), size);
+  Click(window_, ui::kPauseButton);
+  EXPECT_TRUE(WaitUntil([this] { return Text(ui::kPauseButton) == "Pause"; }, kWindowTimeout));
+  ASSERT_TRUE(WaitUntil([this] { return Idle(); }, kRunTimeout));
+  EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive)));
+}
+
+TEST_F(Window, CancelDuringARunCleansUpAndEndsWithZero) {
+  SelectDrive(kLargeDrive);
+  Click(window_, ui::kStartButton);
+  ASSERT_TRUE(WaitUntil(
+      [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
+      kRunTimeout));
+  Click(window_, ui::kCancelButton);
+  EXPECT_EQ(FinishProgram(program_), 0);
+  EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive)));
+}
+
+}  // namespace
+}  // namespace kelvor::test
