@@ -31,8 +31,13 @@ class Window : public testing::Test {
   void SetUp() override {
     program_ = StartProgramProcess({});
     ASSERT_TRUE(program_.process);
-    ASSERT_TRUE(WaitUntil([this] { return (window_ = FindMainWindow(program_.process_id)); },
-                          kWindowTimeout));
+    // On a machine the probe takes for a virtual machine, a warning comes first.
+    ASSERT_TRUE(WaitUntil(
+        [this] {
+          for (HWND box : MessageBoxesOf(program_.process_id)) CloseMessageBox(box);
+          return (window_ = FindMainWindow(program_.process_id)) != nullptr;
+        },
+        kWindowTimeout));
   }
   void TearDown() override {
     if (program_.process && WaitForSingleObject(program_.process, 0) == WAIT_TIMEOUT) {
