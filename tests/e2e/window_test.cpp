@@ -72,6 +72,14 @@ class Window : public testing::Test {
     }
     FAIL() << drive << " is not in the drive selector";
   }
+  // Starts a run on the large volume and waits until it writes Kelvor1.dat.
+  bool StartRunIntoAGigabytePart() {
+    SelectDrive(kLargeDrive);
+    Click(window_, ui::kStartButton);
+    return WaitUntil(
+        [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
+        kRunTimeout);
+  }
   bool Idle() { return Enabled(ui::kStartButton) && Text(ui::kStatusLine) == kIdleText; }
   std::vector<std::string> CloseMessageBoxes() {
     std::vector<std::string> texts;
@@ -174,11 +182,7 @@ TEST_F(Window, RestartWithCycleMovesTheWipeTypeOn) {
 }
 
 TEST_F(Window, PauseStopsTheWritingAndResumeGoesOn) {
-  SelectDrive(kLargeDrive);
-  Click(window_, ui::kStartButton);
-  ASSERT_TRUE(WaitUntil(
-      [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
-      kRunTimeout));
+  ASSERT_TRUE(StartRunIntoAGigabytePart());
   Click(window_, ui::kPauseButton);
   ASSERT_TRUE(WaitUntil([this] { return Text(ui::kStatusLine) == kPausedText; }, kWindowTimeout));
   EXPECT_EQ(Text(ui::kPauseButton), "Resume");
@@ -193,11 +197,7 @@ TEST_F(Window, PauseStopsTheWritingAndResumeGoesOn) {
 }
 
 TEST_F(Window, CancelDuringARunCleansUpAndEndsWithZero) {
-  SelectDrive(kLargeDrive);
-  Click(window_, ui::kStartButton);
-  ASSERT_TRUE(WaitUntil(
-      [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
-      kRunTimeout));
+  ASSERT_TRUE(StartRunIntoAGigabytePart());
   Click(window_, ui::kCancelButton);
   EXPECT_EQ(FinishProgram(program_), 0);
   EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive)));
