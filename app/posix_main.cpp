@@ -1,15 +1,117 @@
-// The POSIX program's entry: the arguments become a command tail as Windows
-// would give it, quoting those that hold blanks.
+// The program on Linux: the command line of the Windows program, plus mount
+// points for drives, a listing, a terminal view of the run, and interrupts
+// that clean up as Cancel does.
+#include <limits.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "drive_map.h"
+#include "engine/cleanup.h"
+#include "engine/free_space.h"
+#include "platform/os_process.h"
+#include "ui/command_line.h"
 #include "ui/start_up.h"
+#include "ui/terminal_view.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+using kelvor::ui::kExitDriveNotListed;
+
+constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells report it
+
+constexpr const char* kUsage =
+    "Usage: kelvor DRIVE [/0] [/B]    wipe the free space of DRIVE\n"
+    "       kelvor [--help]           list the drives and show this text\n"
+    "\n"
+    "DRIVE is a drive letter (D, D: or D:\\) or the mount point of a listed drive.\n"
+    "  (no option)  All 1's: bytes 0xFF\n"
+    "  /0           All 0's: bytes 0x00\n"
+    "  /B           Blocks of Binary Data: the wallpaper file, or pseudo-random bytes\n"
+    "\n"
+    "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
+    "/ is C: and the other filesystems follow in mount-point order.\n"
+    "\n"
+    "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed,\n"
+    "nothing was touched; 130, 143, 129 stopped by SIGINT, SIGTERM, SIGHUP, with the\n"
+    "fill files removed; 255 a fatal internal error.\n";
+
+// Prints each drive-selector entry followed by the drive's mount point.
+struct ListingSelector : kelvor::engine::DriveSelector {
+  void InsertEntry(int, std::string_view text) override {
+    std::optional<std::string> mount = kelvor::os::MountPointOfDrive(text.empty() ? 0 : text[0]);
+    std::printf("%.*s    %s\n", static_cast<int>(text.size()), text.data(),
+                mount ? mount->c_str() : "");
+  }
+  void SelectEntry(int) override {}
+};
+
+std::string RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) ? resolved : path;
+}
+
+std::optional<char> LetterOfMountPoint(const std::string& path) {
+  std::string wanted = RealPath(path);
+  for (const kelvor::os::DriveMapping& drive : kelvor::os::CurrentDriveMap()) {
+    if (RealPath(drive.mount_point) == wanted) return drive.letter;
+  }
+  return std::nullopt;
+}
+
+// The arguments as the Windows program's command tail, quoting those with blanks.
+std::string CommandTail(const std::vector<std::string>& arguments) {
   std::string tail;
-  for (int i = 1; i < argc; ++i) {
-    std::string argument = argv[i];
+  for (const std::string& argument : arguments) {
     if (!tail.empty()) tail += ' ';
     tail += argument.find(' ') == std::string::npos ? argument : '"' + argument + '"';
   }
-  return kelvor::ui::StartProgram(tail);
+  return tail;
+}
+
+int Wipe(std::vector<std::string> arguments) {
+  std::string named = arguments[0];
+  bool mount_point = !named.empty() && named[0] == '/';
+  if (mount_point) {
+    std::optional<char> letter = LetterOfMountPoint(named);
+    if (!letter) {
+      std::fprintf(stderr, "kelvor: %s is not the mount point of a listed drive\n", named.c_str());
+      return kExitDriveNotListed;
+    }
+    arguments[0] = std::string{*letter, ':'};
+  }
+  std::string tail = CommandTail(arguments);
+  kelvor::ui::PrepareProgram();
+  kelvor::os::CatchInterrupts();
+  char letter = kelvor::ui::RequestedDriveLetter(kelvor::ui::Argument(tail, 1));
+  kelvor::ui::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(),
+                                std::string{letter, ':'}, [](int signal_number) {
+                                  kelvor::engine::CleanUpAfterCancel();
+                                  kelvor::os::EndProcess(kSignalExitBase + signal_number);
+                                });
+  kelvor::engine::SystemClock clock;
+  int code = kelvor::ui::RunCommandLine(tail, view, clock);
+  if (code == kExitDriveNotListed) {
+    std::fprintf(stderr, "kelvor: %s is not a listed drive (kelvor --help lists them)\n",
+                 named.c_str());
+  } else {
+    view.PrintSummary();
+  }
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+    ListingSelector listing;
+    kelvor::engine::FillDriveSelector(listing);
+    std::printf("\n%s", kUsage);
+    return 0;
+  }
+  return Wipe(std::move(arguments));
 }

@@ -8,8 +8,6 @@
 namespace kelvor::engine {
 namespace {
 
-constexpr const char* kDeletingText = "Deleting temporary files. This may take several minutes ...";
-
 void ShowErrorReport(RunWindow& window, files::ErrorNumber number) {
   window.ShowMessage(ErrorReportText(number), kProgramCaption, kErrorReportStyle);
 }
@@ -28,6 +26,15 @@ void DeleteFillFiles(files::ErrorState& state, RunWindow& window) {
 
 std::string ErrorReportText(files::ErrorNumber number) {
   return "An Error occured: " + NumberText(number) + " - " + files::ErrorMessage(number) + ".";
+}
+
+void CleanUpAfterCancel() {
+  files::ErrorState ignored;
+  files::CloseAllFiles(ignored);
+  const std::string& folder = Program().temp_folder_path;
+  if (folder.empty()) return;
+  files::DeleteFiles(ignored, folder + kFillFilePattern);
+  files::RemoveFolder(ignored, folder);
 }
 
 void EndOfRun(files::ErrorState& state, RunWindow& window) {

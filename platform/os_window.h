@@ -70,10 +70,8 @@ struct MenuItemSpec {
 using WindowEventHandler =
     std::function<void(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)>;
 
-// False where the program has no window toolkit (POSIX): window mode then
-// does something else, and every call below does nothing.
-bool HasWindows();
-
+// Where the program has no window toolkit (POSIX) every call below does
+// nothing.
 // Prepares the common controls through "COMCTL32.DLL".
 void InitControlLibrary();
 

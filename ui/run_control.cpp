@@ -2,8 +2,6 @@
 
 #include "engine/cleanup.h"
 #include "engine/program_state.h"
-#include "files/file_access.h"
-#include "files/folders.h"
 #include "ui/control_ids.h"
 #include "ui/window_layout.h"
 
@@ -104,13 +102,7 @@ void RunControl::PauseOrResume() {
 
 void RunControl::Cancel() {
   window_.SetText(kStatusLine, kCancellingText);
-  files::ErrorState ignored;
-  files::CloseAllFiles(ignored);
-  const std::string& folder = engine::Program().temp_folder_path;
-  if (!folder.empty()) {  // empty before the first run: nothing to clean
-    files::DeleteFiles(ignored, folder + engine::kFillFilePattern);
-    files::RemoveFolder(ignored, folder);
-  }
+  engine::CleanUpAfterCancel();
   end_process_(0);
 }
 

@@ -5,7 +5,6 @@
 #include "drives/drive_lines.h"
 #include "drives/drive_list.h"
 #include "engine/cleanup.h"
-#include "engine/free_space.h"
 #include "engine/program_state.h"
 #include "engine/wipe_run.h"
 #include "files/file_access.h"
@@ -41,15 +40,6 @@ class ReportCounter : public engine::RunWindow {
   engine::RunWindow& window_;
 };
 
-struct PrintingSelector : engine::DriveSelector {
-  explicit PrintingSelector(std::FILE* out) : out(out) {}
-  void InsertEntry(int, std::string_view text) override {
-    std::fprintf(out, "%.*s\n", static_cast<int>(text.size()), text.data());
-  }
-  void SelectEntry(int) override {}
-  std::FILE* out;
-};
-
 }  // namespace
 
 int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
@@ -72,29 +62,24 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
   return counter.reports > 0 ? kExitReported : kExitClean;
 }
 
-void PrintDriveList(std::FILE* out) {
-  PrintingSelector selector(out);
-  engine::FillDriveSelector(selector);
-}
-
-int StartProgram(const std::string& command_tail) {
+void PrepareProgram() {
   engine::ProgramState& program = engine::Program();
   program.vm_flag = 0;
   os::InitControlLibrary();
   program.pause_flag = 0;
   program.vm_flag = probes::IsVirtualMachine();
   probes::InitRegistryReader();
+}
+
+int StartProgram(const std::string& command_tail) {
+  PrepareProgram();
 
   if (!TrimBlanks(command_tail).empty()) {
     engine::MainWindowView no_window(os::kNoWindow);
     engine::SystemClock clock;
     return RunCommandLine(command_tail, no_window, clock);
   }
-  if (!os::HasWindows()) {
-    PrintDriveList(stdout);
-    return kExitClean;
-  }
-  if (program.vm_flag == 1) {
+  if (engine::Program().vm_flag == 1) {
     os::ShowMessageBox(kVirtualMachineWarning, engine::kProgramCaption, kWarningStyle);
   }
   BuildMainWindow();

@@ -2,7 +2,6 @@
 // otherwise one unattended wipe run of the drive the first argument names.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "engine/run_window.h"
@@ -24,12 +23,13 @@ inline constexpr std::uint32_t kWarningStyle = 0x30;  // MB_ICONEXCLAMATION, OK 
 // the program name.
 int StartProgram(const std::string& command_tail);
 
+// What start-up does before it looks at the command tail: the common
+// controls, the flags, the virtual-machine guess and the registry reader.
+void PrepareProgram();
+
 // Command-line mode on its own, with the window the run reports to (errors
 // still appear) and the clock it measures with.
 int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
                    engine::Clock& clock);
-
-// Where there are no windows: the drive list as the drive selector shows it.
-void PrintDriveList(std::FILE* out);
 
 }  // namespace kelvor::ui

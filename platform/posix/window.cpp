@@ -50,9 +50,6 @@ void SleepMilliseconds(unsigned milliseconds) {
   }
 }
 
-bool HasWindows() {
-  return false;
-}
 void InitControlLibrary() {}
 std::string ProgramCommandLine() {
   return {};

@@ -68,10 +68,6 @@ std::vector<WORD> DialogTemplate(const WindowFrame& frame) {
 
 }  // namespace
 
-bool HasWindows() {
-  return true;
-}
-
 void InitControlLibrary() {
   HMODULE library = LoadLibraryA("COMCTL32.DLL");
   if (!library) return;

@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uint64_t kGigabyteFileSize = 1073741820;  // ten chunks of 107374182 bytes
-constexpr const char* kDeletingText = "Deleting temporary files. This may take several minutes ...";
+constexpr const char* kDeletingStatus = "Deleting temporary files. This may take several minutes ...";
 constexpr double kTenInTheMorning = 36000;
 
 fs::path Native(std::string_view drive, std::string_view name = "") {
@@ -71,7 +71,7 @@ class WipeRun : public testing::Test {
   // Runs `look` once, when the run starts deleting (all files are closed then).
   void BeforeDeletion(std::function<void()> look) {
     window_.on_status = [look](const std::string& text) {
-      if (text == kDeletingText) look();
+      if (text == kDeletingStatus) look();
     };
   }
   void ExpectCleanEnd(std::string_view drive) {
@@ -80,7 +80,7 @@ class WipeRun : public testing::Test {
     EXPECT_EQ(window_.progress_position, 0);
     ASSERT_FALSE(window_.statuses.empty());
     EXPECT_EQ(window_.statuses.front(), "Starting up ...");
-    EXPECT_EQ(window_.statuses.back(), kDeletingText);
+    EXPECT_EQ(window_.statuses.back(), kDeletingStatus);
   }
   std::vector<std::string> MessageTexts() const {
     std::vector<std::string> texts;

@@ -40,7 +40,7 @@ std::uint64_t HostFreeBytes(std::string_view drive);
 
 // The program under test (named by KELVOR_PROGRAM) run to its end with the
 // given arguments. Its error reports are collected: message boxes, read and
-// closed, under Windows; the lines it writes to standard error elsewhere.
+// closed, under Windows; its "Kelvor: ..." lines on standard error elsewhere.
 struct ProgramResult {
   int exit_code = -1;
   std::vector<std::string> reports;

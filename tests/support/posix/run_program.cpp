@@ -10,6 +10,9 @@
 extern char** environ;
 
 namespace kelvor::test {
+namespace {
+constexpr std::string_view kReportPrefix = "Kelvor: ";
+}
 
 ProgramResult RunProgram(const std::vector<std::string>& arguments) {
   const char* program = std::getenv("KELVOR_PROGRAM");
@@ -44,8 +47,11 @@ ProgramResult RunProgram(const std::vector<std::string>& arguments) {
   waitpid(child, &status, 0);
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 
+  // Error reports are the lines of the message boxes: "Kelvor: ...".
   std::istringstream lines(errors);
-  for (std::string line; std::getline(lines, line);) result.reports.push_back(line);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with(kReportPrefix)) result.reports.push_back(line);
+  }
   return result;
 }
 
