@@ -73,6 +73,7 @@ struct FillWriter {
     double t0 = WholeSeconds();
     files::WriteBytes(state, kFillFileNumber, chunk);
     if (state.Check()) return false;
+    files::StartWriteBack(kFillFileNumber);  // the device writes while the next chunk waits
     double t1 = WholeSeconds();
     window.PumpStep();
     if (t1 != t0) rate = static_cast<float>(chunk_bytes / ElapsedSeconds(t0, t1));

@@ -216,6 +216,11 @@ void FlushFile(ErrorState& state, FileNumber number) {
   state.RecordOsError(error);
 }
 
+void StartWriteBack(FileNumber number) {
+  auto file = FindOpen(number);
+  if (file != OpenFiles().end() && file->is_disk) os::StartWriteBack(file->handle);
+}
+
 void WriteText(ErrorState& state, FileNumber number, std::string_view text) {
   OpenFileRecord* file = FileInMode(state, number, FileMode::kOutput);
   if (!file) return;

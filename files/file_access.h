@@ -36,6 +36,10 @@ void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes);
 // that data never stays only in the cache.
 void FlushFile(ErrorState& state, FileNumber number);
 
+// Any mode: starts writing what the file holds to the device without
+// waiting for it. Records nothing: it only lets the device start early.
+void StartWriteBack(FileNumber number);
+
 // Output mode: a short write is a full disk (61), or 57 for other devices.
 void WriteText(ErrorState& state, FileNumber number, std::string_view text);
 void WriteLineEnd(ErrorState& state, FileNumber number);
