@@ -100,29 +100,30 @@ TEST_F(Window, AfterStartUpEveryControlIsAsLaidOut) {
   constexpr DWORD kAddedByWindows = WS_VISIBLE | WS_CLIPSIBLINGS;
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)) & ~kAddedByWindows,
             ui::kMainWindow.style & ~kAddedByWindows);
-  for (const ui::ControlSpec& spec : ui::kControls) {
-    HWND control = Control(spec.id);
-    ASSERT_TRUE(control) << spec.id;
-    EXPECT_EQ(lstrcmpiA(ClassName(control).c_str(), spec.window_class), 0) << spec.id;
-    if (spec.id != ui::kDriveSelector) {
-      EXPECT_EQ(WindowText(control), spec.caption) << spec.id;
+  for (const ui::ControlSpec& laid_out : ui::kControls) {
+    HWND control = Control(laid_out.id);
+    ASSERT_TRUE(control) << laid_out.id;
+    EXPECT_EQ(lstrcmpiA(ClassName(control).c_str(), laid_out.window_class), 0) << laid_out.id;
+    if (laid_out.id != ui::kDriveSelector) {
+      EXPECT_EQ(WindowText(control), laid_out.caption) << laid_out.id;
     }
     DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
-    DWORD expected = spec.style;
-    if (spec.id == ui::kPauseButton || spec.id == ui::kCycleCheckBox) expected |= WS_DISABLED;
+    DWORD expected = laid_out.style;
+    if (laid_out.id == ui::kPauseButton || laid_out.id == ui::kCycleCheckBox)
+      expected |= WS_DISABLED;
     // Checking a radio button moves the tab stop of its group to it.
-    if (spec.id == ui::kAllZerosButton || spec.id == ui::kBinaryBlocksButton) {
+    if (laid_out.id == ui::kAllZerosButton || laid_out.id == ui::kBinaryBlocksButton) {
       expected &= ~static_cast<DWORD>(WS_TABSTOP);
     }
-    EXPECT_EQ(style & 0xFFFF00FFu, expected & 0xFFFF00FFu) << spec.id;  // minus button states
+    EXPECT_EQ(style & 0xFFFF00FFu, expected & 0xFFFF00FFu) << laid_out.id;  // minus button states
   }
   // The tab order is the creation order.
   HWND previous = nullptr;
-  for (const ui::ControlSpec& spec : ui::kControls) {
+  for (const ui::ControlSpec& laid_out : ui::kControls) {
     if (previous) {
-      EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), Control(spec.id)) << spec.id;
+      EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), Control(laid_out.id)) << laid_out.id;
     }
-    previous = Control(spec.id);
+    previous = Control(laid_out.id);
   }
   EXPECT_TRUE(Enabled(ui::kStartButton));
   EXPECT_FALSE(Enabled(ui::kPauseButton));
