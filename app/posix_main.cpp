@@ -63,7 +63,7 @@ std::optional<char> LetterOfMountPoint(const std::string& path) {
 }
 
 // The arguments as the Windows program's command tail, quoting those with blanks.
-std::string CommandTail(const std::vector<std::string>& arguments) {
+std::string JoinAsCommandTail(const std::vector<std::string>& arguments) {
   std::string tail;
   for (const std::string& argument : arguments) {
     if (!tail.empty()) tail += ' ';
@@ -83,7 +83,7 @@ int Wipe(std::vector<std::string> arguments) {
     }
     arguments[0] = std::string{*letter, ':'};
   }
-  std::string tail = CommandTail(arguments);
+  std::string tail = JoinAsCommandTail(arguments);
   kelvor::ui::PrepareProgram();
   kelvor::os::CatchInterrupts();
   char letter = kelvor::ui::RequestedDriveLetter(kelvor::ui::Argument(tail, 1));
