@@ -9,6 +9,7 @@
 
 #include <cerrno>
 
+#include "direct_write.h"
 #include "drive_map.h"
 #include "errno_map.h"
 #include "platform/os_files.h"
@@ -145,7 +146,7 @@ WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::s
 
 WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written) {
   const auto* bytes = static_cast<const unsigned char*>(data);
-  *written = 0;
+  *written = WriteDirect(AsDescriptor(handle), bytes, count);
   // write() may take less than asked; one call of ours is one whole write.
   while (*written < count) {
     ssize_t put = ::write(AsDescriptor(handle), bytes + *written, count - *written);
