@@ -65,6 +65,19 @@ std::vector<MountEntry> ReadMountTable() {
   return ParseMountTable(text.str());
 }
 
+// A symbolic link below a drive's root could lead the program's files off the
+// volume, or onto a file of the user's. Returns whether any of the path's
+// components after `path` is one; components that do not exist are none.
+bool PassesThroughLink(std::string path, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) {
+    path += (path.empty() || path.back() == '/' ? "" : "/") + part;
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) return false;
+    if (S_ISLNK(info.st_mode)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<DriveMapping> ParseDriveVariable(std::string_view text) {
@@ -148,7 +161,13 @@ std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>&
   std::replace(slashed.begin(), slashed.end(), '\\', '/');
   bool has_drive = slashed.size() >= 2 && slashed[1] == ':' &&
                    std::isalpha(static_cast<unsigned char>(slashed[0]));
-  if (!has_drive) return slashed;
+  if (!has_drive) {
+    std::vector<std::string> parts;
+    std::istringstream components(slashed);
+    for (std::string part; std::getline(components, part, '/');) parts.push_back(part);
+    bool relative = slashed.empty() || slashed[0] != '/';
+    return relative && PassesThroughLink(".", parts) ? std::string() : slashed;
+  }
 
   char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(slashed[0])));
   auto drive = std::find_if(drives.begin(), drives.end(),
@@ -167,6 +186,7 @@ std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>&
     }
     parts.push_back(part);
   }
+  if (PassesThroughLink(drive->mount_point, parts)) return {};
   std::string mapped = drive->mount_point == "/" ? "" : drive->mount_point;
   for (const std::string& p : parts) mapped += "/" + p;
   // "D:" and "D:\x\" name folders: keep them so, so that a name can follow.

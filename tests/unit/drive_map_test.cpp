@@ -1,6 +1,9 @@
 #include "drive_map.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace kelvor::os {
 namespace {
@@ -95,6 +98,36 @@ TEST(MapDrivePath, UnmappedDrivesGiveNoPathAndOtherNamesOnlyChangeSeparators) {
   EXPECT_EQ(MapDrivePath("Kelvor.tmp", kDrives), "Kelvor.tmp");
   EXPECT_EQ(MapDrivePath("sub\\file.txt", kDrives), "sub/file.txt");
   EXPECT_EQ(MapDrivePath("/tmp/x", kDrives), "/tmp/x");
+}
+
+// A link below the drive's root could lead the program's files anywhere: to
+// another volume, or onto a file of the user's.
+TEST(MapDrivePath, RefusesPathsThroughSymbolicLinksBelowTheDrive) {
+  namespace fs = std::filesystem;
+  const fs::path base = fs::temp_directory_path() / ("kelvor-links-" + std::to_string(getpid()));
+  const fs::path volume = base / "volume";
+  fs::create_directories(volume / "folder");
+  fs::create_directories(base / "elsewhere");
+  fs::create_directory_symlink(base / "elsewhere", volume / "~KelvorTemp");
+  fs::create_symlink(base / "elsewhere" / "user.dat", volume / "folder" / "Kelvor1.dat");
+  fs::create_directory_symlink(volume, base / "volume-link");
+  const std::vector<DriveMapping> drives = {{'D', volume.string()},
+                                            {'E', (base / "volume-link").string()}};
+
+  EXPECT_EQ(MapDrivePath("D:\\~KelvorTemp\\Kelvor1.dat", drives), "");
+  EXPECT_EQ(MapDrivePath("D:\\~KelvorTemp\\", drives), "");
+  EXPECT_EQ(MapDrivePath("D:\\folder\\Kelvor1.dat", drives), "");
+  EXPECT_EQ(MapDrivePath("D:\\folder\\Kelvor2.dat", drives),
+            volume.string() + "/folder/Kelvor2.dat");
+  // The drive's own root may be reached through a link.
+  EXPECT_EQ(MapDrivePath("E:\\folder\\", drives), (base / "volume-link").string() + "/folder/");
+
+  const fs::path previous = fs::current_path();
+  fs::current_path(volume / "folder");
+  EXPECT_EQ(MapDrivePath("Kelvor1.dat", drives), "");
+  EXPECT_EQ(MapDrivePath("Kelvor.tmp", drives), "Kelvor.tmp");
+  fs::current_path(previous);
+  fs::remove_all(base);
 }
 
 }  // namespace
