@@ -66,11 +66,15 @@ std::vector<MountEntry> ReadMountTable() {
 }
 
 // A symbolic link below a drive's root could lead the program's files off the
-// volume, or onto a file of the user's. Returns whether any of the path's
-// components after `path` is one; components that do not exist are none.
-bool PassesThroughLink(std::string path, const std::vector<std::string>& parts) {
-  for (const std::string& part : parts) {
-    path += (path.empty() || path.back() == '/' ? "" : "/") + part;
+// volume, or onto a file of the user's. Returns whether a folder on the way
+// to the last name is one (folders that do not exist are none). The last name
+// itself is left to the file calls, which do not follow it, unless a trailing
+// slash makes the system follow it too.
+bool FolderOnTheWayIsLink(std::string path, const std::vector<std::string>& parts,
+                          bool names_folder) {
+  std::size_t folders = names_folder || parts.empty() ? parts.size() : parts.size() - 1;
+  for (std::size_t i = 0; i < folders; ++i) {
+    path += (path.empty() || path.back() == '/' ? "" : "/") + parts[i];
     struct stat info;
     if (lstat(path.c_str(), &info) != 0) return false;
     if (S_ISLNK(info.st_mode)) return true;
@@ -166,7 +170,8 @@ std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>&
     std::istringstream components(slashed);
     for (std::string part; std::getline(components, part, '/');) parts.push_back(part);
     bool relative = slashed.empty() || slashed[0] != '/';
-    return relative && PassesThroughLink(".", parts) ? std::string() : slashed;
+    bool refused = relative && FolderOnTheWayIsLink(".", parts, slashed.ends_with('/'));
+    return refused ? std::string() : slashed;
   }
 
   char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(slashed[0])));
@@ -186,11 +191,11 @@ std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>&
     }
     parts.push_back(part);
   }
-  if (PassesThroughLink(drive->mount_point, parts)) return {};
-  std::string mapped = drive->mount_point == "/" ? "" : drive->mount_point;
-  for (const std::string& p : parts) mapped += "/" + p;
   // "D:" and "D:\x\" name folders: keep them so, so that a name can follow.
   bool names_folder = slashed.size() == 2 || slashed.back() == '/';
+  if (FolderOnTheWayIsLink(drive->mount_point, parts, names_folder)) return {};
+  std::string mapped = drive->mount_point == "/" ? "" : drive->mount_point;
+  for (const std::string& p : parts) mapped += "/" + p;
   if (mapped.empty() || (names_folder && mapped.back() != '/')) mapped += "/";
   return mapped;
 }

@@ -46,9 +46,9 @@ std::optional<std::string> MountPointOfDrive(char letter);
 
 // Turns a program path into a POSIX path. Backslashes become slashes; a path
 // that begins with a drive letter is resolved below that drive's mount point
-// and can never climb above it, nor pass through a symbolic link below it (nor
-// may a path relative to the current folder). An unmapped drive, or a path
-// through a link, gives the empty path, which names no file.
+// and can never climb above it, nor pass through a folder that is a symbolic
+// link below it (nor may a path relative to the current folder). An unmapped
+// drive, or a path through a link, gives the empty path, which names no file.
 std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>& drives);
 
 }  // namespace kelvor::os

@@ -54,8 +54,10 @@ bool IsHeldOpen(const std::string& path) {
 }
 
 std::uint32_t AttributesOf(const std::string& path, const std::string& name) {
+  // A link is taken for what it is, not for what it points to: it is never
+  // followed, only deleted like a file.
   struct stat info;
-  if (stat(path.c_str(), &info) != 0 && lstat(path.c_str(), &info) != 0) return kAttrArchive;
+  if (lstat(path.c_str(), &info) != 0 || S_ISLNK(info.st_mode)) return kAttrArchive;
   std::uint32_t attributes = 0;
   if (S_ISDIR(info.st_mode)) attributes |= kAttrDirectory;
   if (name.size() > 1 && name[0] == '.' && name != "..") attributes |= kAttrHidden;
@@ -94,7 +96,8 @@ WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition d
   if (exists && S_ISDIR(info.st_mode)) return kAccessDenied;
   if (exists && (access & kWriteAccess) && IsReadOnlyFile(info)) return kAccessDenied;
 
-  int flags = O_CLOEXEC;
+  // A link in the file's own place is not followed: it could name any file.
+  int flags = O_CLOEXEC | O_NOFOLLOW;
   if ((access & kReadAccess) && (access & kWriteAccess)) {
     flags |= O_RDWR;
   } else {
