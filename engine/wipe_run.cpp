@@ -138,6 +138,11 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   Program().temp_folder_path = drive_root + "\\" + kTempFolderName + "\\";
   files::MakeFolder(state, Program().temp_folder_path);
   state.Check();
+  // Fill files that a killed run left behind still take up space that this
+  // run must overwrite; deleted first, they count as free. Failing to delete
+  // them changes nothing recorded: the end-of-run sequence tries again.
+  ErrorState leftovers;
+  files::DeleteFiles(leftovers, Program().temp_folder_path + kFillFilePattern);
   std::uint64_t free_bytes = 0;
   os::QueryFreeBytes(drive_root, &free_bytes);
   auto gigabytes = static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte);
