@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::size_t kAlignment = 4096;      // whole pages: no page is shared with buffered writes
 constexpr std::size_t kSliceBytes = 4 << 20;  // large enough to keep the device busy
-constexpr std::size_t kSmallestDirectWrite = kSliceBytes;
+constexpr std::size_t kSmallestDirectWrite = 1 << 20;  // below this, copying costs little
 
 struct FreeDeleter {
   void operator()(unsigned char* p) const { std::free(p); }
