@@ -42,6 +42,19 @@ TEST(RandomBytes, EachIsTheFloorOfTheValueTimes255) {
   EXPECT_EQ(largest, 254);  // never 255
 }
 
+TEST(RandomBytes, AChunkOfAnyLengthDrawsTheSameBytesAsSingleDraws) {
+  for (std::size_t length : {0, 1, 3, 4, 5, 8, 1001, 65539}) {
+    SeedRandom(777.25);
+    std::string chunk = RandomChunk(length);
+    std::uint32_t seed_after_chunk = RandomSeed();
+    SeedRandom(777.25);
+    std::string one_by_one;
+    for (std::size_t i = 0; i < length; ++i) one_by_one += static_cast<char>(NextRandomByte());
+    EXPECT_EQ(chunk, one_by_one) << length;
+    EXPECT_EQ(seed_after_chunk, RandomSeed()) << length;
+  }
+}
+
 TEST(RandomBytes, TheLargestValueGives254) {
   // A seed whose successor is 0xFFFFFFFF: k = 2^31 - 1.
   constexpr std::uint32_t kInverse = 0xD94FA8CDu;  // 134775813 × kInverse ≡ 1 (mod 2^32)
