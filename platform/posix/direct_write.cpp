@@ -1,7 +1,7 @@
 // A fill file's data goes through the page cache only to be flushed at once:
 // copying it there costs more CPU time than the device takes to write it.
-// Direct I/O skips the copy, and each slice is on the device when its write
-// returns.
+// Direct I/O skips the page cache, and each slice is on the device when its
+// write returns.
 #include "direct_write.h"
 
 #include <fcntl.h>
