@@ -1,15 +1,8 @@
-# Cross-compiles the Windows build with MinGW-w64 (32-bit). The POSIX-threads
-# variant of the compiler is used because its standard library has std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the product, the 32-bit Windows build, with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(mingw_prefix i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${mingw_prefix}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${mingw_prefix}-g++-posix)
-set(CMAKE_RC_COMPILER ${mingw_prefix}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${mingw_prefix})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
+# SSE2 floating point: the same arithmetic as the 64-bit build, bit for bit,
+# where the x87 unit would round through 80 bits.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

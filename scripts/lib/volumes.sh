@@ -1,0 +1,27 @@
+# Size-limited volumes that the scripts and the test fixtures make and mount
+# themselves. Sourced; changes nothing until a function is called.
+
+# ext4_image IMAGE SIZE_MIB: a fresh, empty ext4 filesystem in the file IMAGE,
+# with 4 KiB blocks and no blocks kept for root.
+ext4_image() {
+  rm -f "$1"
+  truncate -s "$2M" "$1"
+  mkfs.ext4 -q -F -m 0 -b 4096 "$1"
+}
+
+# ext4_mount SOURCE FOLDER: mounts an ext4 image (through a loop device) or a
+# block device on FOLDER, and opens the pool of clusters (up to 16 MiB) that
+# ext4 otherwise keeps from every program, root included, so that a wipe can
+# reach every free block.
+ext4_mount() {
+  mkdir -p "$2"
+  if [ -b "$1" ]; then mount "$1" "$2"; else mount -o loop "$1" "$2"; fi
+  local device
+  device=$(findmnt -n -o SOURCE "$2")
+  echo 0 >"/sys/fs/ext4/${device#/dev/}/reserved_clusters"
+}
+
+# unmount FOLDER: unmounts FOLDER if something is mounted there.
+unmount() {
+  if mountpoint -q "$1"; then umount "$1"; fi
+}
