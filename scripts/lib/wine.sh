@@ -108,7 +108,9 @@ display_down() {
 wine32_probe_limit=120  # seconds, the prefix's first start included
 wine32_refusal() (
   wine_use win32 "$1"
-  output=$(timeout "$wine32_probe_limit" "$WINELOADER" "$2" 2>&1)
+  # Through the shell's exec, which says "Exec format error" where the kernel
+  # refuses the loader (timeout's own exec would hand it to a shell as a script).
+  output=$(timeout "$wine32_probe_limit" sh -c 'exec "$@"' wine32-probe "$WINELOADER" "$2" 2>&1)
   code=$?
   [ $code -eq 42 ] && exit 0
   if [ $code -eq 124 ]; then
