@@ -2,8 +2,10 @@
 // points for drives, a listing, a terminal view of the run, and interrupts
 // that clean up as Cancel does.
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 
+#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -72,9 +74,24 @@ std::string JoinAsCommandTail(const std::vector<std::string>& arguments) {
   return tail;
 }
 
+// A drive is named by its letter ("D", "D:" or "D:\\") or its mount point;
+// any other word names none, whatever letter it begins with.
+bool NamesADrive(const std::string& word) {
+  if (!word.empty() && word[0] == '/') return true;
+  bool letter = !word.empty() && std::isalpha(static_cast<unsigned char>(word[0]));
+  std::string after = letter ? word.substr(1) : std::string();
+  return letter && (after.empty() || after == ":" || after == ":\\");
+}
+
 int Wipe(std::vector<std::string> arguments) {
   std::string named = arguments[0];
-  bool mount_point = !named.empty() && named[0] == '/';
+  if (!NamesADrive(named)) {
+    std::fprintf(stderr,
+                 "kelvor: %s names no drive (a letter such as D, D: or D:\\, or a mount point)\n",
+                 named.c_str());
+    return kExitDriveNotListed;
+  }
+  bool mount_point = named[0] == '/';
   if (mount_point) {
     std::optional<char> letter = LetterOfMountPoint(named);
     if (!letter) {
@@ -106,6 +123,9 @@ int Wipe(std::vector<std::string> arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed output (kelvor D: | head -n1) must never stop a run or its
+  // cleanup: writes to it fail quietly instead.
+  signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
     ListingSelector listing;

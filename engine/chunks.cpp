@@ -20,7 +20,7 @@ std::size_t RoundedCount(double value) {
 bool ReadPattern(files::ErrorState& state, const std::string& source_path, std::uint64_t part,
                  std::string* pattern) {
   using files::FileMode;
-  files::OpenFile(state, source_path, FileMode::kBinary, kPatternFileNumber);
+  files::OpenFile(state, source_path, FileMode::kReadBinary, kPatternFileNumber);
   if (state.Check()) return false;
   std::uint64_t length = files::FileLength(state, kPatternFileNumber);
   if (state.Check()) return false;

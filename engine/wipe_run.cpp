@@ -43,7 +43,7 @@ struct FillWriter {
 
   bool OpenFillFile(std::int32_t index) {
     std::string name = "Kelvor" + NumberText(index).substr(1) + ".dat";
-    files::OpenFile(state, Program().temp_folder_path + name, files::FileMode::kBinary,
+    files::OpenFile(state, Program().temp_folder_path + name, files::FileMode::kNewBinary,
                     kFillFileNumber);
     if (state.Check()) return false;
     fill_file_open = true;
@@ -155,6 +155,10 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   // sequence reports them unless a later failure replaces them.
   std::string drive_root = drive_text.substr(0, 1) + ":";
   Program().temp_folder_path = drive_root + "\\" + kTempFolderName + "\\";
+  // The drive is resolved once: what is mounted or removed during the run
+  // cannot move it to another volume.
+  state.RecordOsError(os::HoldDrive(drive_root));
+  state.Check();
   files::MakeFolder(state, Program().temp_folder_path);
   state.Check();
   // Fill files that a killed run left behind still take up space that this

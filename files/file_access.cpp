@@ -20,8 +20,7 @@ struct OpenFileRecord {
   FileNumber number = 0;
   os::FileHandle handle = os::kNoFile;
   bool is_disk = false;
-  FileMode mode = FileMode::kBinary;
-  bool read_only = false;  // a Binary open that fell back to reading
+  FileMode mode = FileMode::kNewBinary;
   std::uint64_t position = 0;
   os::NativeName name;
   std::array<char, kReadAheadSize> read_ahead{};
@@ -65,18 +64,21 @@ OpenFileRecord* AnyOpenFile(ErrorState& state, FileNumber number) {
 struct ModeRequest {
   unsigned access;
   os::Disposition disposition;
+  os::Sharing sharing;
 };
 
 ModeRequest RequestFor(FileMode mode) {
   switch (mode) {
-    case FileMode::kBinary:
-      return {os::kReadAccess | os::kWriteAccess, os::Disposition::kOpenAlways};
+    case FileMode::kNewBinary:
+      return {os::kWriteAccess, os::Disposition::kCreateNew, os::Sharing::kNone};
+    case FileMode::kReadBinary:
+      return {os::kReadAccess, os::Disposition::kOpenExisting, os::Sharing::kReaders};
     case FileMode::kOutput:
-      return {os::kWriteAccess, os::Disposition::kOpenAlways};
+      return {os::kWriteAccess, os::Disposition::kOpenAlways, os::Sharing::kNone};
     case FileMode::kInput:
       break;
   }
-  return {os::kReadAccess, os::Disposition::kOpenExisting};
+  return {os::kReadAccess, os::Disposition::kOpenExisting, os::Sharing::kNone};
 }
 
 // Positions a freshly opened disk file as its mode says.
@@ -138,12 +140,8 @@ void OpenFile(ErrorState& state, std::string_view name, FileMode mode, FileNumbe
   file.mode = mode;
   file.name = os::ToNativeName(name.substr(0, kMaxNameLength));
   ModeRequest request = RequestFor(mode);
-  os::WinError error =
-      os::CreateFileHandle(file.name, request.access, request.disposition, &file.handle);
-  if (error != os::kSuccess && mode == FileMode::kBinary) {
-    error = os::CreateFileHandle(file.name, os::kReadAccess, request.disposition, &file.handle);
-    file.read_only = true;
-  }
+  os::WinError error = os::CreateFileHandle(file.name, request.access, request.disposition,
+                                            request.sharing, &file.handle);
   if (error != os::kSuccess) return state.RecordOsError(error);
 
   error = os::FileIsDisk(file.handle, &file.is_disk);
@@ -188,7 +186,7 @@ std::uint64_t FileLength(ErrorState& state, FileNumber number) {
 }
 
 std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count) {
-  OpenFileRecord* file = FileInMode(state, number, FileMode::kBinary);
+  OpenFileRecord* file = FileInMode(state, number, FileMode::kReadBinary);
   if (!file) return {};
   std::string bytes(count, '\0');
   std::size_t read = 0;
@@ -203,7 +201,7 @@ std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count) {
 }
 
 void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
-  OpenFileRecord* file = FileInMode(state, number, FileMode::kBinary);
+  OpenFileRecord* file = FileInMode(state, number, FileMode::kNewBinary);
   if (!file) return;
   std::size_t written = 0;
   state.RecordOsError(WriteAtPosition(*file, bytes, &written));

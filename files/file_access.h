@@ -1,6 +1,5 @@
-// Files opened under small numbers in one of three modes. Every failure is
-// recorded in the caller's error state; nothing is shown and nothing retried
-// (except the read-only retry of a Binary open).
+// Files opened under small numbers in one of four modes. Every failure is
+// recorded in the caller's error state; nothing is shown and nothing retried.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +13,12 @@ namespace kelvor::files {
 using FileNumber = std::int16_t;
 
 enum class FileMode {
-  kBinary,  // read and write (or read only), kept as it is, from the first byte
+  // Bytes written from the first one, to a file made new: a file, link or
+  // anything else already in its place is refused, never written through.
+  kNewBinary,
+  // Bytes read from the first one, of an existing file that others may read
+  // meanwhile; it is never created or written.
+  kReadBinary,
   kOutput,  // write, emptied on open
   kInput,   // read an existing file line by line
 };
@@ -28,7 +32,8 @@ void CloseAllFiles(ErrorState& state);
 // Length of a disk file; 0 for other devices.
 std::uint64_t FileLength(ErrorState& state, FileNumber number);
 
-// Binary mode: one read or one write of the whole string at the current position.
+// One read (kReadBinary) or one write (kNewBinary) of the whole string at the
+// current position.
 std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count);
 void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes);
 

@@ -38,15 +38,16 @@ void DeleteFiles(ErrorState& state, std::string_view given) {
     return state.Record(kFileNotFound);
   }
   os::NativeName folder = os::ToNativeName(FolderPart(pattern));
+  // A file that cannot be deleted keeps no other from going: each one left
+  // keeps the disk full. The first failure is the one recorded.
+  os::WinError first_failure = os::kSuccess;
   do {
     if (entry.attributes & kNotDeleted) continue;
     os::WinError error = os::RemoveFile(folder + entry.name);
-    if (error != os::kSuccess) {
-      os::EndFind(search);
-      return state.RecordOsError(error);
-    }
+    if (first_failure == os::kSuccess) first_failure = error;
   } while (os::FindNextEntry(search, &entry));
   os::EndFind(search);
+  state.RecordOsError(first_failure);
 }
 
 void MakeFolder(ErrorState& state, std::string_view path) {

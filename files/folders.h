@@ -9,7 +9,8 @@ namespace kelvor::files {
 
 // Deletes the files matching a pattern such as "D:\~KelvorTemp\Kelvor*.dat".
 // Hidden and system files, volume labels and folders are skipped. A pattern
-// that matches nothing records 53; the first failed deletion stops the work.
+// that matches nothing records 53; a failed deletion is recorded after every
+// other match has been deleted.
 void DeleteFiles(ErrorState& state, std::string_view pattern);
 
 void MakeFolder(ErrorState& state, std::string_view path);

@@ -20,8 +20,14 @@ inline constexpr unsigned kDriveRamDisk = 6;
 // The type of the drive at a root path such as "C:\".
 unsigned QueryDriveType(std::string_view root_path);
 
-// All free bytes of the volume (Windows' "total number of free bytes"). On
-// failure *total_free is left as it was.
+// The free bytes of the volume that this process may write (Windows' "total
+// number of free bytes"). On failure *total_free is left as it was.
 WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free);
+
+// Resolves the drive of a run once, when the run starts: its names then lead
+// to that volume for the whole run, whatever is mounted or removed meanwhile.
+// On POSIX a drive that is no mounted volume (a plain folder) names nothing
+// from here on. Windows needs nothing of it.
+WinError HoldDrive(std::string_view drive_root);
 
 }  // namespace kelvor::os

@@ -16,19 +16,30 @@ namespace kelvor::os {
 using NativeName = std::basic_string<NativeChar>;
 
 // Converts the program's 8-bit text (ANSI code page) to a native name. On POSIX
-// this applies the drive-letter map: "D:\x\y" names <mount point of D>/x/y.
+// "D:\x\y" becomes "D:/x/y", which the file calls reach from the mount point
+// of drive D.
 NativeName ToNativeName(std::string_view ansi);
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
 enum Access : unsigned { kReadAccess = 1, kWriteAccess = 2 };
-enum class Disposition { kOpenAlways, kOpenExisting };
+enum class Disposition {
+  kOpenAlways,    // open the file, or create it when it is missing
+  kOpenExisting,  // the file must exist
+  kCreateNew,     // the file must not exist: it is created new
+};
+enum class Sharing {
+  kNone,     // a second open of the file fails with kSharingViolation until this one is closed
+  kReaders,  // others may read the file meanwhile, but not write it
+};
 
-// Opens without sharing: a second open of the same file fails with
-// kSharingViolation until the first handle is closed.
+// What is opened for writing must be a plain file with no second name (no
+// hard link), in a folder that no link leads to; on POSIX it must be the
+// user's own, in a folder that is the user's own. Anything else in its place
+// is refused, never written through.
 WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
-                          FileHandle* handle);
+                          Sharing sharing, FileHandle* handle);
 WinError FileIsDisk(FileHandle handle, bool* disk);
 WinError SetPosition(FileHandle handle, std::uint64_t offset);
 WinError TruncateAtPosition(FileHandle handle);

@@ -1,6 +1,8 @@
 #include "drive_map.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -58,6 +60,14 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsMountPoint(const std::string& path) {
+  int folder = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return false;
+  bool mount_root = IsMountRoot(folder);
+  close(folder);
+  return mount_root;
+}
+
 std::vector<MountEntry> ReadMountTable() {
   std::ifstream file("/proc/self/mounts");
   std::stringstream text;
@@ -65,21 +75,44 @@ std::vector<MountEntry> ReadMountTable() {
   return ParseMountTable(text.str());
 }
 
-// A symbolic link below a drive's root could lead the program's files off the
-// volume, or onto a file of the user's. Returns whether a folder on the way
-// to the last name is one (folders that do not exist are none). The last name
-// itself is left to the file calls, which do not follow it, unless a trailing
-// slash makes the system follow it too.
-bool FolderOnTheWayIsLink(std::string path, const std::vector<std::string>& parts,
-                          bool names_folder) {
-  std::size_t folders = names_folder || parts.empty() ? parts.size() : parts.size() - 1;
-  for (std::size_t i = 0; i < folders; ++i) {
-    path += (path.empty() || path.back() == '/' ? "" : "/") + parts[i];
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0) return false;
-    if (S_ISLNK(info.st_mode)) return true;
+// A program path with a drive letter, its parts resolved inside the drive.
+struct DrivePath {
+  char letter = 0;  // 0: the path names no drive
+  std::vector<std::string> parts;
+  bool names_folder = false;  // "D:" and "D:\x\" name folders
+};
+
+DrivePath SplitDrivePath(std::string_view path) {
+  DrivePath drive_path;
+  std::string slashed(path);
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  bool has_drive = slashed.size() >= 2 && slashed[1] == ':' &&
+                   std::isalpha(static_cast<unsigned char>(slashed[0]));
+  if (!has_drive) return drive_path;
+  drive_path.letter = static_cast<char>(std::toupper(static_cast<unsigned char>(slashed[0])));
+  // Resolve "." and ".." inside the drive, the way Windows normalises a path.
+  std::istringstream components(slashed.substr(2));
+  std::string part;
+  while (std::getline(components, part, '/')) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!drive_path.parts.empty()) drive_path.parts.pop_back();
+      continue;
+    }
+    drive_path.parts.push_back(part);
   }
-  return false;
+  drive_path.names_folder = slashed.size() == 2 || slashed.back() == '/';
+  return drive_path;
+}
+
+// The parts joined by "/", after `lead`, with a trailing "/" for a folder.
+std::string Joined(std::string lead, const DrivePath& drive_path) {
+  for (const std::string& part : drive_path.parts) {
+    if (lead.empty() || lead.back() != '/') lead += '/';
+    lead += part;
+  }
+  if (drive_path.names_folder && (lead.empty() || lead.back() != '/')) lead += '/';
+  return lead;
 }
 
 }  // namespace
@@ -145,8 +178,25 @@ std::vector<DriveMapping> DrivesFromMounts(const std::vector<MountEntry>& mounts
   return drives;
 }
 
+bool IsMountRoot(int folder) {
+  struct statx info;
+  if (statx(folder, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &info) == 0 &&
+      (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)) {
+    return (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+  }
+  // Older kernels: a mount's root lies on another device than its parent,
+  // or is the root of everything.
+  struct stat here, parent;
+  return fstat(folder, &here) == 0 && fstatat(folder, "..", &parent, 0) == 0 &&
+         (here.st_dev != parent.st_dev || here.st_ino == parent.st_ino);
+}
+
 std::vector<DriveMapping> CurrentDriveMap() {
-  if (const char* text = std::getenv(kDriveMapVariable)) return ParseDriveVariable(text);
+  if (const char* text = std::getenv(kDriveMapVariable)) {
+    std::vector<DriveMapping> drives = ParseDriveVariable(text);
+    std::erase_if(drives, [](const DriveMapping& d) { return !IsMountPoint(d.mount_point); });
+    return drives;
+  }
   std::vector<MountEntry> mounts = ReadMountTable();
   std::erase_if(mounts, [](const MountEntry& m) { return !IsFolder(m.mount_point); });
   return DrivesFromMounts(mounts);
@@ -160,44 +210,23 @@ std::optional<std::string> MountPointOfDrive(char letter) {
   return std::nullopt;
 }
 
+std::string NativeDriveName(std::string_view path) {
+  DrivePath drive_path = SplitDrivePath(path);
+  if (drive_path.letter == 0) {
+    std::string slashed(path);
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    return slashed;
+  }
+  return Joined(std::string{drive_path.letter, ':', '/'}, drive_path);
+}
+
 std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>& drives) {
-  std::string slashed(path);
-  std::replace(slashed.begin(), slashed.end(), '\\', '/');
-  bool has_drive = slashed.size() >= 2 && slashed[1] == ':' &&
-                   std::isalpha(static_cast<unsigned char>(slashed[0]));
-  if (!has_drive) {
-    std::vector<std::string> parts;
-    std::istringstream components(slashed);
-    for (std::string part; std::getline(components, part, '/');) parts.push_back(part);
-    bool relative = slashed.empty() || slashed[0] != '/';
-    bool refused = relative && FolderOnTheWayIsLink(".", parts, slashed.ends_with('/'));
-    return refused ? std::string() : slashed;
-  }
-
-  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(slashed[0])));
+  DrivePath drive_path = SplitDrivePath(path);
+  if (drive_path.letter == 0) return NativeDriveName(path);
   auto drive = std::find_if(drives.begin(), drives.end(),
-                            [letter](const DriveMapping& d) { return d.letter == letter; });
+                            [&](const DriveMapping& d) { return d.letter == drive_path.letter; });
   if (drive == drives.end()) return {};
-
-  // Resolve "." and ".." inside the drive, the way Windows normalises a path.
-  std::vector<std::string> parts;
-  std::istringstream components(slashed.substr(2));
-  std::string part;
-  while (std::getline(components, part, '/')) {
-    if (part.empty() || part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-      continue;
-    }
-    parts.push_back(part);
-  }
-  // "D:" and "D:\x\" name folders: keep them so, so that a name can follow.
-  bool names_folder = slashed.size() == 2 || slashed.back() == '/';
-  if (FolderOnTheWayIsLink(drive->mount_point, parts, names_folder)) return {};
-  std::string mapped = drive->mount_point == "/" ? "" : drive->mount_point;
-  for (const std::string& p : parts) mapped += "/" + p;
-  if (mapped.empty() || (names_folder && mapped.back() != '/')) mapped += "/";
-  return mapped;
+  return Joined(drive->mount_point, drive_path);
 }
 
 }  // namespace kelvor::os

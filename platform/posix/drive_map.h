@@ -38,17 +38,26 @@ bool IsPseudoMount(const MountEntry& mount);
 // "/" is C:, the other mounts follow in mount-point order, one letter each.
 std::vector<DriveMapping> DrivesFromMounts(const std::vector<MountEntry>& mounts);
 
-// KELVOR_DRIVES when set, else the mount table (folders only). Read anew on
-// every call, so volumes mounted or removed meanwhile are seen.
+// Whether a folder (open, any kind of descriptor) is the root of a mounted
+// filesystem: a drive is a volume, never a plain folder on another one.
+bool IsMountRoot(int folder);
+
+// KELVOR_DRIVES when set (its entries that are mount points), else the mount
+// table (folders only). Read anew on every call; a run holds its drive
+// (HoldDrive), so that volumes mounted or removed meanwhile cannot move it.
 std::vector<DriveMapping> CurrentDriveMap();
 
 std::optional<std::string> MountPointOfDrive(char letter);
 
-// Turns a program path into a POSIX path. Backslashes become slashes; a path
-// that begins with a drive letter is resolved below that drive's mount point
-// and can never climb above it, nor pass through a folder that is a symbolic
-// link below it (nor may a path relative to the current folder). An unmapped
-// drive, or a path through a link, gives the empty path, which names no file.
+// A program path in its POSIX form, for the file calls: backslashes become
+// slashes, and a path that begins with a drive letter becomes "D:/" and its
+// parts, with "." and ".." resolved inside the drive, so that it can never
+// climb above it ("D:\..\x" is "D:/x"). Other paths only change separators.
+std::string NativeDriveName(std::string_view path);
+
+// The folder on this host that a program path names: a drive's path below
+// that drive's mount point, other paths unchanged. An unmapped drive gives
+// the empty path. For looking at files from outside the program.
 std::string MapDrivePath(std::string_view path, const std::vector<DriveMapping>& drives);
 
 }  // namespace kelvor::os

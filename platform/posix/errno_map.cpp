@@ -1,30 +1,15 @@
 #include "errno_map.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 
 namespace kelvor::os {
-namespace {
 
-bool ParentFolderExists(const std::string& path) {
-  if (path.empty()) return false;
-  std::size_t slash = path.find_last_of('/');
-  std::string parent = slash == std::string::npos ? std::string(".")
-                       : slash == 0               ? std::string("/")
-                                                  : path.substr(0, slash);
-  struct stat info;
-  return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-}  // namespace
-
-WinError TranslateErrno(int error, const std::string& path) {
+WinError TranslateErrno(int error) {
   switch (error) {
     case 0:
       return kSuccess;
     case ENOENT:
-      return ParentFolderExists(path) ? kFileNotFound : kPathNotFound;
+      return kFileNotFound;  // a missing folder on the way is the caller's to tell
     case ENOTDIR:
       return kPathNotFound;
     case EACCES:

@@ -1,6 +1,8 @@
 // File and folder primitives on POSIX. Failures are reported as the Windows
 // error code of the same situation, and Windows rules that Linux lacks
 // (read-only files, no sharing, directories that are not files) are kept.
+// Every name is reached through its folder, opened as places.h says: from a
+// drive held open, never through a symbolic link.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,22 +14,23 @@
 #include "direct_write.h"
 #include "drive_map.h"
 #include "errno_map.h"
+#include "places.h"
+#include "platform/common/wildcard.h"
 #include "platform/os_files.h"
-#include "wildcard.h"
 
 namespace kelvor::os {
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;
-constexpr mode_t kNewFolderMode = 0777;
+constexpr mode_t kNewFileMode = 0600;  // a fill file is nobody else's to read
+constexpr mode_t kNewFolderMode = 0700;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 int AsDescriptor(FileHandle handle) {
   return static_cast<int>(handle);
 }
 
-WinError LastError(const std::string& path = {}) {
-  return TranslateErrno(errno, path);
+WinError LastError() {
+  return TranslateErrno(errno);
 }
 
 // Windows refuses a read or write that the handle's access does not allow with
@@ -43,21 +46,45 @@ bool IsReadOnlyFile(const struct stat& info) {
   return S_ISREG(info.st_mode) && (info.st_mode & kAnyWriteBit) == 0;
 }
 
-// Every open here takes an exclusive lock, as Windows opens without sharing;
-// a file that another open holds cannot be deleted either.
-bool IsHeldOpen(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  close(fd);
-  return held;
+int OpenFlags(unsigned access, Disposition disposition) {
+  // Never through a link in the file's own place, and never waiting on a pipe.
+  int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+  if ((access & kReadAccess) && (access & kWriteAccess)) {
+    flags |= O_RDWR;
+  } else {
+    flags |= (access & kWriteAccess) ? O_WRONLY : O_RDONLY;
+  }
+  if (disposition == Disposition::kOpenAlways) flags |= O_CREAT;
+  if (disposition == Disposition::kCreateNew) flags |= O_CREAT | O_EXCL;
+  return flags;
 }
 
-std::uint32_t AttributesOf(const std::string& path, const std::string& name) {
+// Only files are opened, never a device or a pipe; what is written must be
+// the user's own plain file, without a second name through which it could
+// be someone else's, and not read-only.
+WinError CheckOpened(int fd, unsigned access) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return LastError();
+  if (!S_ISREG(info.st_mode)) return kAccessDenied;
+  if (!(access & kWriteAccess)) return kSuccess;
+  bool own_plain_file = info.st_nlink == 1 && info.st_uid == geteuid();
+  return own_plain_file && !IsReadOnlyFile(info) ? kSuccess : kAccessDenied;
+}
+
+// Files open without sharing take an exclusive lock, as Windows opens them.
+WinError TakeSharing(int fd, Sharing sharing) {
+  int lock = sharing == Sharing::kReaders ? LOCK_SH : LOCK_EX;
+  if (flock(fd, lock | LOCK_NB) != 0 && errno == EWOULDBLOCK) return kSharingViolation;
+  return kSuccess;
+}
+
+std::uint32_t AttributesOf(int folder, const std::string& name) {
   // A link is taken for what it is, not for what it points to: it is never
   // followed, only deleted like a file.
   struct stat info;
-  if (lstat(path.c_str(), &info) != 0 || S_ISLNK(info.st_mode)) return kAttrArchive;
+  if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(info.st_mode)) {
+    return kAttrArchive;
+  }
   std::uint32_t attributes = 0;
   if (S_ISDIR(info.st_mode)) attributes |= kAttrDirectory;
   if (name.size() > 1 && name[0] == '.' && name != "..") attributes |= kAttrHidden;
@@ -67,7 +94,6 @@ std::uint32_t AttributesOf(const std::string& path, const std::string& name) {
 
 struct Search {
   DIR* folder;
-  std::string folder_path;  // with a trailing slash, or empty for "."
   std::string pattern;
 };
 
@@ -76,7 +102,7 @@ bool NextMatch(Search& search, FoundEntry* entry) {
     std::string name = item->d_name;
     if (!MatchesWildcard(name, search.pattern)) continue;
     entry->name = name;
-    entry->attributes = AttributesOf(search.folder_path + name, name);
+    entry->attributes = AttributesOf(dirfd(search.folder), name);
     return true;
   }
   return false;
@@ -85,33 +111,21 @@ bool NextMatch(Search& search, FoundEntry* entry) {
 }  // namespace
 
 NativeName ToNativeName(std::string_view ansi) {
-  return MapDrivePath(ansi, CurrentDriveMap());
+  return NativeDriveName(ansi);
 }
 
 WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
-                          FileHandle* handle) {
+                          Sharing sharing, FileHandle* handle) {
   *handle = kNoFile;
-  struct stat info;
-  bool exists = stat(name.c_str(), &info) == 0;
-  if (exists && S_ISDIR(info.st_mode)) return kAccessDenied;
-  if (exists && (access & kWriteAccess) && IsReadOnlyFile(info)) return kAccessDenied;
-
-  // A link in the file's own place is not followed: it could name any file.
-  int flags = O_CLOEXEC | O_NOFOLLOW;
-  if ((access & kReadAccess) && (access & kWriteAccess)) {
-    flags |= O_RDWR;
-  } else {
-    flags |= (access & kWriteAccess) ? O_WRONLY : O_RDONLY;
-  }
-  if (disposition == Disposition::kOpenAlways) flags |= O_CREAT;
-
-  int fd = open(name.c_str(), flags, kNewFileMode);
-  if (fd < 0) return LastError(name);
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    close(fd);
-    return kSharingViolation;
-  }
-  *handle = fd;
+  Place place;
+  Intent intent = (access & kWriteAccess) ? Intent::kChange : Intent::kLook;
+  if (WinError error = Locate(name, intent, &place)) return error;
+  Descriptor file(
+      openat(place.folder, place.leaf.c_str(), OpenFlags(access, disposition), kNewFileMode));
+  if (!file.valid()) return LastError();
+  if (WinError error = CheckOpened(file.get(), access)) return error;
+  if (WinError error = TakeSharing(file.get(), sharing)) return error;
+  *handle = file.release();
   return kSuccess;
 }
 
@@ -184,35 +198,50 @@ WinError CloseFileHandle(FileHandle handle) {
   return kSuccess;
 }
 
+// Deleting takes no lock: nobody else can keep the program's files.
 WinError RemoveFile(const NativeName& name) {
+  Place place;
+  if (WinError error = Locate(name, Intent::kChange, &place)) return error;
   struct stat info;
-  if (lstat(name.c_str(), &info) != 0) return LastError(name);
+  if (fstatat(place.folder, place.leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    return LastError();
+  }
   if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info)) return kAccessDenied;
-  if (IsHeldOpen(name)) return kSharingViolation;
-  if (unlink(name.c_str()) != 0) return LastError(name);
+  if (unlinkat(place.folder, place.leaf.c_str(), 0) != 0) return LastError();
   return kSuccess;
 }
 
 WinError MakeDirectory(const NativeName& name) {
-  if (mkdir(name.c_str(), kNewFolderMode) != 0) return LastError(name);
+  Place place;
+  if (WinError error = Locate(name, Intent::kChange, &place)) return error;
+  if (mkdirat(place.folder, place.leaf.c_str(), kNewFolderMode) != 0) return LastError();
   return kSuccess;
 }
 
 WinError DeleteDirectory(const NativeName& name) {
+  Place place;
+  if (WinError error = Locate(name, Intent::kChange, &place)) return error;
   struct stat info;
-  if (lstat(name.c_str(), &info) != 0) return LastError(name);
+  if (fstatat(place.folder, place.leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    return LastError();
+  }
   if (!S_ISDIR(info.st_mode)) return kDirectory;
-  if (rmdir(name.c_str()) != 0) return LastError(name);
+  if (unlinkat(place.folder, place.leaf.c_str(), AT_REMOVEDIR) != 0) return LastError();
+  ForgetHeldFolder(name);
   return kSuccess;
 }
 
 bool FindFirstEntry(const NativeName& pattern, FindHandle* search, FoundEntry* entry) {
-  std::size_t slash = pattern.find_last_of('/');
-  std::string folder_path = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
-  DIR* folder = opendir(folder_path.empty() ? "." : folder_path.c_str());
-  if (!folder) return false;
-
-  auto* state = new Search{folder, folder_path, pattern.substr(slash + 1)};
+  Place place;
+  if (Locate(pattern, Intent::kLook, &place) != kSuccess) return false;
+  int listing = openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return false;
+  DIR* folder = fdopendir(listing);
+  if (!folder) {
+    close(listing);
+    return false;
+  }
+  auto* state = new Search{folder, place.leaf};
   if (!NextMatch(*state, entry)) {
     EndFind(reinterpret_cast<FindHandle>(state));
     return false;

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "platform/common/wildcard.h"
 #include "platform/os_files.h"
 
 namespace kelvor::os {
@@ -34,6 +35,43 @@ DWORD ClampToDword(std::size_t count) {
   return count > MAXDWORD ? MAXDWORD : static_cast<DWORD>(count);
 }
 
+// Where the last part of a name begins: after its last "\\", "/" or ":".
+std::size_t LastPartAt(const NativeName& name) {
+  std::size_t separator = name.find_last_of(L"\\/:");
+  return separator == NativeName::npos ? 0 : separator + 1;
+}
+
+// A folder that is a junction or a symbolic link could lead the program's
+// files, and their deletion, anywhere: nothing is made or deleted in one.
+WinError RefuseLinkedFolder(const NativeName& name) {
+  std::size_t at = LastPartAt(name);
+  if (at == 0 || name[at - 1] == L':') return kSuccess;  // the current folder, or a drive's root
+  NativeName folder = name.substr(0, at - 1);
+  if (folder.size() == 2 && folder[1] == L':') return kSuccess;
+  DWORD attributes = GetFileAttributesW(folder.c_str());
+  bool linked =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  return linked ? kAccessDenied : kSuccess;
+}
+
+// A file with a second name (a hard link) could be someone else's too.
+bool HasOneName(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1;
+}
+
+DWORD CreationOf(Disposition disposition) {
+  switch (disposition) {
+    case Disposition::kOpenAlways:
+      return OPEN_ALWAYS;
+    case Disposition::kCreateNew:
+      return CREATE_NEW;
+    case Disposition::kOpenExisting:
+      break;
+  }
+  return OPEN_EXISTING;
+}
+
 }  // namespace
 
 NativeName ToNativeName(std::string_view ansi) {
@@ -47,20 +85,26 @@ NativeName ToNativeName(std::string_view ansi) {
 }
 
 WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
-                          FileHandle* handle) {
+                          Sharing sharing, FileHandle* handle) {
+  *handle = kNoFile;
+  bool writing = access & kWriteAccess;
+  if (writing) {
+    if (WinError error = RefuseLinkedFolder(name)) return error;
+  }
   DWORD desired = 0;
   if (access & kReadAccess) desired |= GENERIC_READ;
-  if (access & kWriteAccess) desired |= GENERIC_WRITE;
+  if (writing) desired |= GENERIC_WRITE;
+  DWORD share = sharing == Sharing::kReaders ? FILE_SHARE_READ : 0;
   SECURITY_ATTRIBUTES security = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  DWORD creation = disposition == Disposition::kOpenAlways ? OPEN_ALWAYS : OPEN_EXISTING;
 
   GuardedCall call;
-  HANDLE opened =
-      CreateFileW(name.c_str(), desired, 0, &security, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE opened = CreateFileW(name.c_str(), desired, share, &security, CreationOf(disposition),
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   WinError error = call.Finish();
-  if (opened == INVALID_HANDLE_VALUE) {
-    *handle = kNoFile;
-    return error == kSuccess ? kGenFailure : error;
+  if (opened == INVALID_HANDLE_VALUE) return error == kSuccess ? kGenFailure : error;
+  if (writing && !HasOneName(opened)) {
+    CloseHandle(opened);
+    return kAccessDenied;
   }
   *handle = reinterpret_cast<FileHandle>(opened);
   return kSuccess;  // a successful open may leave 183 behind; that is no failure
@@ -107,7 +151,9 @@ WinError FlushToDevice(FileHandle handle) {
   return call.Finish();
 }
 
-WinError StartWriteBack(FileHandle) { return kSuccess; }
+WinError StartWriteBack(FileHandle) {
+  return kSuccess;
+}
 
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {
   DWORD high = 0;
@@ -124,12 +170,14 @@ WinError CloseFileHandle(FileHandle handle) {
 }
 
 WinError RemoveFile(const NativeName& name) {
+  if (WinError error = RefuseLinkedFolder(name)) return error;
   GuardedCall call;
   DeleteFileW(name.c_str());
   return call.Finish();
 }
 
 WinError MakeDirectory(const NativeName& name) {
+  if (WinError error = RefuseLinkedFolder(name)) return error;
   GuardedCall call;
   CreateDirectoryW(name.c_str(), nullptr);
   return call.Finish();
@@ -142,30 +190,49 @@ WinError DeleteDirectory(const NativeName& name) {
 }
 
 namespace {
-void CopyEntry(const WIN32_FIND_DATAW& data, FoundEntry* entry) {
+
+// Windows matches a wildcard against the short 8.3 names too: a user's
+// "Kelvor notes.data" is "KELVOR~1.DAT" there. Only long names count here.
+struct Search {
+  HANDLE handle;
+  NativeName wildcard;  // empty when the pattern names one file
+};
+
+bool TakeEntry(const Search& search, const WIN32_FIND_DATAW& data, FoundEntry* entry) {
+  if (!search.wildcard.empty() && !MatchesWildcard(data.cFileName, search.wildcard)) return false;
   entry->name = data.cFileName;
   entry->attributes = data.dwFileAttributes;
+  return true;
 }
+
 }  // namespace
 
 bool FindFirstEntry(const NativeName& pattern, FindHandle* search, FoundEntry* entry) {
   WIN32_FIND_DATAW data;
   HANDLE found = FindFirstFileW(pattern.c_str(), &data);
   if (found == INVALID_HANDLE_VALUE) return false;
-  *search = reinterpret_cast<FindHandle>(found);
-  CopyEntry(data, entry);
-  return true;
+  NativeName last_part = pattern.substr(LastPartAt(pattern));
+  bool wildcard = last_part.find_first_of(L"*?") != NativeName::npos;
+  auto* state = new Search{found, wildcard ? last_part : NativeName()};
+  *search = reinterpret_cast<FindHandle>(state);
+  if (TakeEntry(*state, data, entry) || FindNextEntry(*search, entry)) return true;
+  EndFind(*search);
+  return false;
 }
 
 bool FindNextEntry(FindHandle search, FoundEntry* entry) {
+  auto* state = reinterpret_cast<Search*>(search);
   WIN32_FIND_DATAW data;
-  if (!FindNextFileW(AsHandle(search), &data)) return false;
-  CopyEntry(data, entry);
-  return true;
+  while (FindNextFileW(state->handle, &data)) {
+    if (TakeEntry(*state, data, entry)) return true;
+  }
+  return false;
 }
 
 void EndFind(FindHandle search) {
-  FindClose(AsHandle(search));
+  auto* state = reinterpret_cast<Search*>(search);
+  FindClose(state->handle);
+  delete state;
 }
 
 }  // namespace kelvor::os

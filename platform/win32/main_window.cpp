@@ -4,6 +4,7 @@
 // The common controls need the definitions of windows.h first.
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/os_files.h"
@@ -195,14 +196,26 @@ void FocusWindow(WindowHandle window) {
 }
 
 void OpenHelpContents(WindowHandle window, const char* help_file) {
-  // The HTML Help library is loaded by name: it is part of Windows, not of
-  // the program.
-  static HMODULE library = LoadLibraryA("hhctrl.ocx");
+  // The HTML Help library is part of Windows: it is loaded from the system
+  // folder by its full name, never from beside the program, where a
+  // downloaded file of the same name could lie.
+  static HMODULE library = [] {
+    wchar_t system[MAX_PATH];
+    UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return HMODULE{};
+    return LoadLibraryW((std::wstring(system, length) + L"\\hhctrl.ocx").c_str());
+  }();
   if (!library) return;
-  using HtmlHelp = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  using HtmlHelp = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
   auto html_help =
-      reinterpret_cast<HtmlHelp>(reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpA")));
-  if (html_help) html_help(AsWindow(window), help_file, kHelpDisplayContents, 0);
+      reinterpret_cast<HtmlHelp>(reinterpret_cast<void*>(GetProcAddress(library, "HtmlHelpW")));
+  // The help file is the one beside the program, whatever the current folder.
+  wchar_t program[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  if (!html_help || length == 0 || length >= MAX_PATH) return;
+  std::wstring path(program, length);
+  path = path.substr(0, path.find_last_of(L'\\') + 1) + ToNativeName(help_file);
+  html_help(AsWindow(window), path.c_str(), kHelpDisplayContents, 0);
 }
 
 }  // namespace kelvor::os

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path TempFolderOn(std::string_view drive) {
-  return fs::path(os::ToNativeName(std::string(drive) + "\\~KelvorTemp"));
+  return HostPath(std::string(drive) + "\\~KelvorTemp");
 }
 
 class CommandLine : public testing::Test {
@@ -34,7 +34,7 @@ class CommandLine : public testing::Test {
 
 TEST_F(CommandLine, AWipeEndsWithExitCodeZeroAndLeavesTheVolumeAsItWas) {
   std::uint64_t before = FreeBytes();
-  for (const char* drive : {"S:", "s", "S:\\", "Small", "\"S:\""}) {
+  for (const char* drive : {"S:", "s", "S:\\"}) {
     ProgramResult run = RunProgram({drive, "/0"});
     EXPECT_EQ(run.exit_code, 0) << drive;
     EXPECT_TRUE(run.reports.empty()) << drive << ": " << run.reports.front();

@@ -33,7 +33,7 @@ std::string Program() {
 // Runs a command with its standard output and error captured. `meanwhile`
 // runs in this process while the child works, and may signal it.
 Outcome RunCommand(std::vector<std::string> command,
-               const std::function<void(pid_t)>& meanwhile = nullptr) {
+                   const std::function<void(pid_t)>& meanwhile = nullptr) {
   int out_pipe[2], err_pipe[2];
   EXPECT_EQ(pipe(out_pipe), 0);
   EXPECT_EQ(pipe(err_pipe), 0);

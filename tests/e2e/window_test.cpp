@@ -143,7 +143,7 @@ TEST_F(Window, AfterStartUpEveryControlIsAsLaidOut) {
   for (const std::string& entry : entries) EXPECT_FALSE(entry.starts_with("D:\\")) << "a CD drive";
 }
 
-TEST_F(Window, EscapeLeavesTheWindowOpenAndAboutShowsItsBox) {
+TEST_F(Window, EscapeLeavesTheWindowOpenAboutShowsItsBoxAndHelpItsGuide) {
   PostMessageW(window_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   Sleep(500);
   EXPECT_TRUE(IsWindow(window_));
@@ -152,6 +152,15 @@ TEST_F(Window, EscapeLeavesTheWindowOpenAndAboutShowsItsBox) {
   ASSERT_TRUE(WaitUntil([&] { return !(texts = CloseMessageBoxes()).empty(); }, kWindowTimeout));
   EXPECT_NE(texts.front().find("Made by the Kelvor developers."), std::string::npos)
       << texts.front();
+  // The guide beside the program, though the program runs in another folder.
+  Click(window_, ui::kHelpMenuItem);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        std::vector<HWND> windows = TopWindowsOf(program_.process_id);
+        return std::any_of(windows.begin(), windows.end(),
+                           [](HWND window) { return WindowText(window) == "Kelvor Help"; });
+      },
+      kWindowTimeout));
 }
 
 TEST_F(Window, ARunOnASmallVolumeEndsIdleAndClean) {

@@ -22,11 +22,12 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uint64_t kGigabyteFileSize = 1073741820;  // ten chunks of 107374182 bytes
-constexpr const char* kDeletingStatus = "Deleting temporary files. This may take several minutes ...";
+constexpr const char* kDeletingStatus =
+    "Deleting temporary files. This may take several minutes ...";
 constexpr double kTenInTheMorning = 36000;
 
 fs::path Native(std::string_view drive, std::string_view name = "") {
-  return fs::path(os::ToNativeName(std::string(drive) + "\\~KelvorTemp\\" + std::string(name)));
+  return test::HostPath(std::string(drive) + "\\~KelvorTemp\\" + std::string(name));
 }
 
 // How many bytes of a file differ from `byte`, and its length.

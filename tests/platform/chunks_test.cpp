@@ -89,7 +89,7 @@ TEST_F(Chunks, AnEmptyPatternFileCountsAsNoFile) {
 TEST_F(Chunks, APatternFileThatCannotBeOpenedStopsATrappedBuild) {
   MakePattern(300);
   files::ErrorState holder;
-  files::OpenFile(holder, folder_ / "pattern.bmp", files::FileMode::kBinary, 3);  // not shared
+  files::OpenFile(holder, folder_ / "pattern.bmp", files::FileMode::kOutput, 3);  // being written
   state_.SetTrap();
   std::string chunk;
   EXPECT_FALSE(

@@ -34,7 +34,7 @@ class DriveSelectorFill : public testing::Test {
     fs::current_path(original_folder_, unreachable);
     if (unreachable) WorkIn(std::string(test::kWorkDrive) + "\\");
   }
-  void WorkIn(std::string_view folder) { fs::current_path(fs::path(os::ToNativeName(folder))); }
+  void WorkIn(std::string_view folder) { fs::current_path(test::HostPath(folder)); }
   std::vector<std::string> Fill() {
     FakeSelector selector;
     FillDriveSelector(selector);

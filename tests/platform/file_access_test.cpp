@@ -9,6 +9,7 @@
 
 #include "platform/os_files.h"
 #include "test_folder.h"
+#include "test_platform.h"
 
 namespace kelvor::files {
 namespace {
@@ -26,22 +27,22 @@ class FileAccess : public testing::Test {
 };
 
 TEST_F(FileAccess, OpenChecksNameAndNumberBeforeTouchingTheDisk) {
-  OpenFile(state_, "", FileMode::kBinary, 1);
+  OpenFile(state_, "", FileMode::kNewBinary, 1);
   EXPECT_EQ(state_.Number(), kBadFileName);
-  OpenFile(state_, folder_ / "Kelvor*.dat", FileMode::kBinary, 1);
+  OpenFile(state_, folder_ / "Kelvor*.dat", FileMode::kNewBinary, 1);
   EXPECT_EQ(state_.Number(), kBadFileName);
   state_.Clear();
   OpenFile(state_, folder_ / "a?.dat", FileMode::kOutput, 1);
   EXPECT_EQ(state_.Number(), kBadFileName);
-  OpenFile(state_, folder_ / "a.dat", FileMode::kBinary, -1);
+  OpenFile(state_, folder_ / "a.dat", FileMode::kNewBinary, -1);
   EXPECT_EQ(state_.Number(), kBadFileNameOrNumber);
   EXPECT_FALSE(folder_.Exists("a.dat"));
 }
 
 TEST_F(FileAccess, ASecondOpenUnderTheSameNumberLeavesTheFirstFileUntouched) {
-  OpenFile(state_, folder_ / "first.dat", FileMode::kBinary, 1);
+  OpenFile(state_, folder_ / "first.dat", FileMode::kNewBinary, 1);
   ASSERT_EQ(state_.Number(), kNoError);
-  OpenFile(state_, folder_ / "second.dat", FileMode::kBinary, 1);
+  OpenFile(state_, folder_ / "second.dat", FileMode::kNewBinary, 1);
   EXPECT_EQ(state_.Number(), kFileIsOpen);
   EXPECT_FALSE(folder_.Exists("second.dat"));
   state_.Clear();
@@ -72,44 +73,56 @@ TEST_F(FileAccess, OperationsOnClosedNumbersAndInTheWrongMode) {
   EXPECT_EQ(ReadLine(state_, 2), "");
   EXPECT_EQ(state_.Number(), kBadFileMode);
   state_.Clear();
-  OpenFile(state_, folder_ / "bin.dat", FileMode::kBinary, 1);
+  OpenFile(state_, folder_ / "bin.dat", FileMode::kNewBinary, 1);
   WriteText(state_, 1, "x");
+  EXPECT_EQ(state_.Number(), kBadFileMode);
+  state_.Clear();
+  EXPECT_EQ(ReadBytes(state_, 1, 1), "");  // a fill file is only written
+  EXPECT_EQ(state_.Number(), kBadFileMode);
+  state_.Clear();
+  folder_.Write("pattern.bmp", "p");
+  OpenFile(state_, folder_ / "pattern.bmp", FileMode::kReadBinary, 3);
+  WriteBytes(state_, 3, "x");  // a pattern file is only read
   EXPECT_EQ(state_.Number(), kBadFileMode);
 }
 
-TEST_F(FileAccess, BinaryCreatesAMissingFileAndKeepsAnExistingOnesContents) {
-  OpenFile(state_, folder_ / "new.dat", FileMode::kBinary, 1);
+TEST_F(FileAccess, ANewBinaryFileIsMadeNewAndNothingInItsPlaceIsWritten) {
+  OpenFile(state_, folder_ / "new.dat", FileMode::kNewBinary, 1);
   WriteBytes(state_, 1, std::string("\0\xff\r\n", 4));
   CloseFile(state_, 1);
+  EXPECT_EQ(state_.Number(), kNoError);
   EXPECT_EQ(folder_.Read("new.dat"), std::string("\0\xff\r\n", 4));
 
-  folder_.Write("old.dat", "0123456789");
-  OpenFile(state_, folder_ / "old.dat", FileMode::kBinary, 1);
-  EXPECT_EQ(FileLength(state_, 1), 10u);
-  WriteBytes(state_, 1, "abc");  // overwrites in place from the first byte
-  EXPECT_EQ(ReadBytes(state_, 1, 2), "34");
-  CloseFile(state_, 1);
-  EXPECT_EQ(state_.Number(), kNoError);
-  EXPECT_EQ(folder_.Read("old.dat"), "abc3456789");  // never shrinks on close
+  folder_.Write("old.dat", "someone's");
+  OpenFile(state_, folder_ / "old.dat", FileMode::kNewBinary, 1);
+  EXPECT_EQ(state_.Number(), kPathFileAccessError);
+  EXPECT_EQ(folder_.Read("old.dat"), "someone's");
 }
 
-TEST_F(FileAccess, ReadBytesStopsAtTheEndOfTheFileWithoutAnError) {
-  folder_.Write("four.dat", "abcd");
-  OpenFile(state_, folder_ / "four.dat", FileMode::kBinary, 1);
-  EXPECT_EQ(ReadBytes(state_, 1, 10), "abcd");
-  EXPECT_EQ(ReadBytes(state_, 1, 10), "");
-  EXPECT_EQ(state_.Number(), kNoError);
+// A file with a second name may be someone else's under that name.
+TEST_F(FileAccess, AFileWithASecondNameIsNeverWrittenThrough) {
+  folder_.Write("notes.txt", "the user's");
+  std::filesystem::create_hard_link(folder_.Native("notes.txt"), folder_.Native("Kelvor.tmp"));
+  OpenFile(state_, folder_ / "Kelvor.tmp", FileMode::kOutput, 1);
+  EXPECT_EQ(state_.Number(), kPermissionDenied);
+  EXPECT_EQ(folder_.Read("notes.txt"), "the user's");
 }
 
-TEST_F(FileAccess, ABinaryOpenOfAFileThatCannotBeWrittenFallsBackToReading) {
+TEST_F(FileAccess, AReadBinaryFileIsOnlyReadAndSharedWithOtherReaders) {
   // A file on a read-only volume: not even an administrator may write it.
   const std::string name =
       std::string(test::kReadOnlyDrive) + "\\" + std::string(test::kReadOnlyFile);
-  OpenFile(state_, name, FileMode::kBinary, 1);
+  OpenFile(state_, name, FileMode::kReadBinary, 1);
+  OpenFile(state_, name, FileMode::kReadBinary, 2);
   ASSERT_EQ(state_.Number(), kNoError);
   EXPECT_EQ(ReadBytes(state_, 1, 4), std::string(test::kReadOnlyFileText).substr(0, 4));
-  WriteBytes(state_, 1, "overwrite");
-  EXPECT_EQ(state_.Number(), kPermissionDenied);
+  EXPECT_EQ(ReadBytes(state_, 2, 100), test::kReadOnlyFileText);  // stops at the end
+  EXPECT_EQ(ReadBytes(state_, 2, 100), "");
+  EXPECT_EQ(state_.Number(), kNoError);
+
+  OpenFile(state_, folder_ / "missing.bmp", FileMode::kReadBinary, 3);
+  EXPECT_EQ(state_.Number(), kFileNotFound);
+  EXPECT_FALSE(folder_.Exists("missing.bmp"));  // never created
 }
 
 TEST_F(FileAccess, OutputEmptiesTheFileAndInputReadsItsLinesBack) {
@@ -164,18 +177,18 @@ TEST_F(FileAccess, InputNeedsAnExistingFile) {
   EXPECT_FALSE(folder_.Exists("missing.txt"));
 }
 
-TEST_F(FileAccess, AnOpenFileIsNotShared) {
-  OpenFile(state_, folder_ / "mine.dat", FileMode::kBinary, 1);
-  OpenFile(state_, folder_ / "mine.dat", FileMode::kBinary, 2);
+TEST_F(FileAccess, AFileOpenForWritingIsNotShared) {
+  OpenFile(state_, folder_ / "mine.dat", FileMode::kNewBinary, 1);
+  OpenFile(state_, folder_ / "mine.dat", FileMode::kReadBinary, 2);
   EXPECT_EQ(state_.Number(), kPermissionDenied);
   state_.Clear();
   CloseFile(state_, 1);
-  OpenFile(state_, folder_ / "mine.dat", FileMode::kBinary, 2);
+  OpenFile(state_, folder_ / "mine.dat", FileMode::kReadBinary, 2);
   EXPECT_EQ(state_.Number(), kNoError);
 }
 
 TEST_F(FileAccess, CloseAllFilesFreesEveryNumber) {
-  OpenFile(state_, folder_ / "a.dat", FileMode::kBinary, 1);
+  OpenFile(state_, folder_ / "a.dat", FileMode::kNewBinary, 1);
   OpenFile(state_, folder_ / "b.txt", FileMode::kOutput, 2);
   WriteText(state_, 2, "text");
   CloseAllFiles(state_);
@@ -184,12 +197,12 @@ TEST_F(FileAccess, CloseAllFilesFreesEveryNumber) {
   EXPECT_EQ(state_.Number(), kBadFileNameOrNumber);
   EXPECT_EQ(folder_.Read("b.txt"), "text");
   state_.Clear();
-  OpenFile(state_, folder_ / "a.dat", FileMode::kBinary, 1);  // no longer locked
+  OpenFile(state_, folder_ / "a.dat", FileMode::kInput, 1);  // no longer locked
   EXPECT_EQ(state_.Number(), kNoError);
 }
 
 TEST_F(FileAccess, FlushingSendsTheDataOfAnyModeToTheDevice) {
-  OpenFile(state_, folder_ / "flushed.dat", FileMode::kBinary, 1);
+  OpenFile(state_, folder_ / "flushed.dat", FileMode::kNewBinary, 1);
   OpenFile(state_, folder_ / "flushed.txt", FileMode::kOutput, 2);
   WriteBytes(state_, 1, std::string(100000, 'z'));
   WriteText(state_, 2, "text");
@@ -207,7 +220,7 @@ TEST_F(FileAccess, LargeWritesAtUnalignedPositionsKeepEveryByte) {
   const std::string name = std::string(test::kExt4Drive) + "\\large-write.dat";
   std::string large((9 << 20) + 5, '\0');
   for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 7 ^ i >> 12);
-  OpenFile(state_, name, FileMode::kBinary, 1);
+  OpenFile(state_, name, FileMode::kNewBinary, 1);
   WriteBytes(state_, 1, "abc");
   WriteBytes(state_, 1, large);
   WriteBytes(state_, 1, large);
@@ -216,7 +229,7 @@ TEST_F(FileAccess, LargeWritesAtUnalignedPositionsKeepEveryByte) {
   CloseFile(state_, 1);
   EXPECT_EQ(state_.Number(), kNoError);
 
-  const std::filesystem::path native = os::ToNativeName(name);
+  const std::filesystem::path native = test::HostPath(name);
   std::ifstream file(native, std::ios::binary);
   std::string back((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   file.close();
@@ -228,7 +241,7 @@ TEST_F(FileAccess, LargeWritesAtUnalignedPositionsKeepEveryByte) {
 TEST_F(FileAccess, WritingToAFullVolumeGivesDiskFull) {
   const std::string binary = std::string(test::kFullDrive) + "\\no-room.dat";
   const std::string text = std::string(test::kFullDrive) + "\\no-room.txt";
-  OpenFile(state_, binary, FileMode::kBinary, 1);
+  OpenFile(state_, binary, FileMode::kNewBinary, 1);
   OpenFile(state_, text, FileMode::kOutput, 2);
   ASSERT_EQ(state_.Number(), kNoError);
   // The write that meets the end of the space fails, or under Wine the next.
@@ -242,7 +255,7 @@ TEST_F(FileAccess, WritingToAFullVolumeGivesDiskFull) {
 
   ErrorState ignored;
   CloseAllFiles(ignored);
-  for (const std::string& name : {binary, text}) std::filesystem::remove(os::ToNativeName(name));
+  for (const std::string& name : {binary, text}) std::filesystem::remove(test::HostPath(name));
 }
 
 }  // namespace

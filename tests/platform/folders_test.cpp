@@ -66,12 +66,25 @@ TEST_F(Folders, DeleteFilesOfAFolderPathTakesEveryFileInIt) {
   EXPECT_TRUE(folder_.Exists("sub"));
 }
 
-TEST_F(Folders, AReadOnlyFileStopsTheDeletion) {
-  folder_.Write("Kelvor1.dat", "protected");
-  folder_.MakeReadOnly("Kelvor1.dat");
-  DeleteFiles(state_, folder_ / "Kelvor1.dat");
+TEST_F(Folders, AFileThatCannotBeDeletedKeepsNoOtherFromGoing) {
+  for (const char* name : {"Kelvor1.dat", "Kelvor2.dat", "Kelvor3.dat"}) folder_.Write(name, "x");
+  folder_.MakeReadOnly("Kelvor2.dat");
+  DeleteFiles(state_, folder_ / "Kelvor*.dat");
   EXPECT_EQ(state_.Number(), kPermissionDenied);
-  EXPECT_EQ(folder_.Read("Kelvor1.dat"), "protected");
+  EXPECT_TRUE(folder_.Exists("Kelvor2.dat"));
+  EXPECT_FALSE(folder_.Exists("Kelvor1.dat"));
+  EXPECT_FALSE(folder_.Exists("Kelvor3.dat"));
+}
+
+// Windows also matches a pattern against the short names it makes up: under
+// Wine "Kelvor notes.data" is "KELV~0FQ.DAT", which "Kelv*.dat" matches.
+TEST_F(Folders, DeleteFilesMatchesLongNamesOnly) {
+  folder_.Write("Kelvor notes.data", "user data");
+  folder_.Write("Kelvor1.dat", "fill");
+  DeleteFiles(state_, folder_ / "Kelv*.dat");
+  EXPECT_EQ(state_.Number(), kNoError);
+  EXPECT_EQ(folder_.Read("Kelvor notes.data"), "user data");
+  EXPECT_FALSE(folder_.Exists("Kelvor1.dat"));
 }
 
 TEST_F(Folders, MakeFolderAndItsFailures) {

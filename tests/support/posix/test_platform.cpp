@@ -85,6 +85,10 @@ std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
   return std::nullopt;
 }
 
+std::filesystem::path HostPath(std::string_view program_path) {
+  return os::MapDrivePath(program_path, os::CurrentDriveMap());
+}
+
 std::vector<DriveExpectation> ExpectedDriveTypes() {
   return {{"S:", "Ram Disk Drive"}, {"L:", "Ram Disk Drive"}, {"X:", "Fixed Drive"}};
 }

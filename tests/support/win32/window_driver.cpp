@@ -28,13 +28,13 @@ BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM data) {
   return TRUE;
 }
 
+}  // namespace
+
 std::vector<HWND> TopWindowsOf(DWORD process_id) {
   WindowSearch search{process_id, {}};
   EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
-
-}  // namespace
 
 RunningProgram StartProgramProcess(const std::vector<std::string>& arguments) {
   const char* program = std::getenv("KELVOR_PROGRAM");

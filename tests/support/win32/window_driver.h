@@ -26,6 +26,8 @@ bool WaitUntil(const std::function<bool()>& condition, int timeout_ms);
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 
+// The visible top-level windows of a process.
+std::vector<HWND> TopWindowsOf(DWORD process_id);
 // The program's main window: the dialog that holds the Start button.
 HWND FindMainWindow(DWORD process_id);
 // The program's open message boxes.

@@ -1,0 +1,57 @@
+// Where a name leads on POSIX. A drive's name ("D:/~KelvorTemp/Kelvor1.dat")
+// is reached from the drive's mount point, held open, without following a
+// symbolic link and, for a change, without leaving the volume; a relative
+// name from the current folder the same way. A folder in which something is
+// created or deleted must be this user's own, and no one else's to write.
+#pragma once
+
+#include <string>
+
+#include "platform/os_files.h"
+
+namespace kelvor::os {
+
+// A file descriptor that is closed with its owner.
+class Descriptor {
+ public:
+  Descriptor() = default;
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor();
+  Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  Descriptor& operator=(Descriptor&& other) noexcept;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int release();  // the caller closes it
+
+ private:
+  int fd_ = -1;
+};
+
+enum class Intent {
+  kLook,    // read a file, list a folder
+  kChange,  // create, write or delete
+};
+
+// The folder that holds a name, open, and the name's last part.
+struct Place {
+  int folder = -1;    // a directory descriptor: `owned`, or one held for the run
+  Descriptor owned;   // set when the folder is not held
+  std::string leaf;   // the last part; empty for a drive's root itself
+  bool held = false;  // the folder is held for the run
+};
+
+// Opens the folder of `name`. Fails with the Windows code of the situation: a
+// missing folder is "path not found", a link on the way "can't resolve", a
+// folder that is not private to this user (for a change) "access denied".
+WinError Locate(const NativeName& name, Intent intent, Place* place);
+
+// Lets go of a held folder that the program has just removed.
+void ForgetHeldFolder(const NativeName& name);
+
+// Opens the folder `path` below the folder `from` (O_PATH), never through a
+// symbolic link or "..", and, with same_device, never onto another volume.
+// The kernel does it in one step (openat2) where it can; step_by_step walks
+// the parts one by one as older kernels must. For the tests of both ways.
+int OpenFolderBeneath(int from, const std::string& path, bool same_device, bool step_by_step);
+
+}  // namespace kelvor::os
