@@ -66,8 +66,9 @@ TerminalView::Measurement TerminalView::Measure() {
 // "Rate: 587.8 MB/sec. Est Time Remaining: 1.5 sec.", or "--" for what
 // nothing written yet can tell.
 std::string TerminalView::MeasuredStatus(const Measurement& measurement) {
-  if (!measurement.Known())
+  if (!measurement.Known()) {
     return std::string("Rate:") + kUnknown + " Est Time Remaining:" + kUnknown;
+  }
   double rate = measurement.BytesPerSecond();
   return "Rate:" + engine::NumberText(engine::RoundToDecimals(rate / kBytesPerMegabyte, 1)) +
          " MB/sec. Est Time Remaining:" +
