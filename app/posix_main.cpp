@@ -14,6 +14,7 @@
 #include "drive_map.h"
 #include "engine/cleanup.h"
 #include "engine/free_space.h"
+#include "kelvor_version.h"
 #include "platform/os_process.h"
 #include "ui/command_line.h"
 #include "ui/start_up.h"
@@ -131,6 +132,10 @@ int main(int argc, char** argv) {
     ListingSelector listing;
     kelvor::engine::FillDriveSelector(listing);
     std::printf("\n%s", kUsage);
+    return 0;
+  }
+  if (arguments[0] == "--version") {
+    std::printf("kelvor %s\n", KELVOR_VERSION_TEXT);
     return 0;
   }
   return Wipe(std::move(arguments));

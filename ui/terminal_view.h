@@ -1,6 +1,8 @@
 // The run as a terminal shows it: the status texts on one line updated in
 // place, with a bar of the gigabyte parts, and a summary at the end. When
-// the output is no terminal, a status line at most every 5 seconds.
+// the output is no terminal, a status line at most every 5 seconds. The rate
+// and the time remaining are the view's own: the bytes written so far (the
+// drive's free space at the start less now) over the monotonic clock's time.
 #pragma once
 
 #include <chrono>
@@ -16,10 +18,18 @@ namespace kelvor::ui {
 class TerminalView : public engine::RunWindow {
  public:
   using Interrupted = std::function<void(int signal_number)>;
+  using Clock = std::chrono::steady_clock;
 
-  // drive_root ("D:") is measured for the summary; on_interrupt runs inside a
+  // What the view measures with. Tests put fakes here.
+  struct Gauges {
+    std::function<Clock::time_point()> now;
+    std::function<std::uint64_t()> free_bytes;  // of the drive being wiped
+  };
+
+  // Measures drive_root ("D:") with steady_clock; on_interrupt runs inside a
   // pump step once an interrupt has come.
   TerminalView(std::FILE* out, bool interactive, std::string drive_root, Interrupted on_interrupt);
+  TerminalView(std::FILE* out, bool interactive, Gauges gauges, Interrupted on_interrupt);
 
   void SetStatus(std::string_view text) override;
   void SetProgressRange(std::int32_t maximum) override { parts_ = maximum; }
@@ -33,20 +43,29 @@ class TerminalView : public engine::RunWindow {
   void PrintSummary();
 
  private:
-  using Clock = std::chrono::steady_clock;
+  struct Measurement {
+    double bytes = 0;    // written since the start
+    double seconds = 0;  // since the start
+    std::uint64_t free_bytes = 0;
+    bool Known() const { return bytes > 0 && seconds > 0; }
+    double BytesPerSecond() const { return Known() ? bytes / seconds : 0; }
+  };
+  std::uint64_t FreeBytes();
+  Measurement Measure();
+  static std::string MeasuredStatus(const Measurement& measurement);
   void Draw();
   void EndLine();
-  std::uint64_t FreeBytes() const;
 
   std::FILE* out_;
   bool interactive_;
-  std::string drive_root_;
+  Gauges gauges_;
   Interrupted on_interrupt_;
   std::string status_;
   std::int32_t parts_ = 0, step_ = 1, done_ = 0;
   bool line_open_ = false;
-  std::uint64_t free_at_start_ = 0, free_at_end_ = 0;
-  Clock::time_point started_, finished_, last_printed_;
+  Clock::time_point started_, last_printed_;
+  std::uint64_t free_at_start_ = 0;
+  Measurement written_;  // when the writing ended
   bool printed_any_ = false, finished_writing_ = false;
 };
 

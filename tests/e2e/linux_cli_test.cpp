@@ -108,22 +108,19 @@ TEST_F(LinuxCommandLine, AnUnlistedDriveOrPathIsNamedInAMessageAndLeftAlone) {
   EXPECT_EQ(run.err, "kelvor: Q: is not a listed drive (kelvor --help lists them)\n");
 }
 
+// The view's texts are its unit test's; here, that the program gives the view
+// the right output mode and drive.
 TEST_F(LinuxCommandLine, WithoutATerminalTheStatusComesAsLinesThenASummary) {
   Outcome run = RunCommand({Program(), "S:"});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.err.find('\r'), std::string::npos);
-  EXPECT_TRUE(run.err.starts_with("Starting up ...\n")) << run.err;
-  EXPECT_NE(run.err.find("Deleting temporary files. This may take several minutes ...\n"),
-            std::string::npos);
   EXPECT_NE(run.err.find("\nWrote "), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find(" MB/sec.\n"), std::string::npos) << run.err;
 }
 
 TEST_F(LinuxCommandLine, OnATerminalOneLineIsUpdatedInPlaceWithABar) {
   Outcome run = RunCommand({"script", "-qec", Program() + " L: /0", "/dev/null"});
   EXPECT_EQ(run.exit_code, 0) << run.out;
   EXPECT_NE(run.out.find("\r[####################] 1/1 GB  Rate: "), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Est Time Remaining:"), std::string::npos);
   EXPECT_NE(run.out.find("\nWrote 1.2"), std::string::npos) << run.out;
   EXPECT_TRUE(Clean(large_));
 }
