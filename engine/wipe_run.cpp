@@ -152,11 +152,13 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   SeedRandom(SecondsOfDay(clock.Now()));
 
   // Failures before the trap is set are only recorded: the end-of-run
-  // sequence reports them unless a later failure replaces them.
+  // sequence reports them unless a later failure replaces them. A folder
+  // that is already there (a killed run left it) is no failure; one that
+  // cannot be made shows when the first fill file cannot be opened in it.
   std::string drive_root = drive_text.substr(0, 1) + ":";
   Program().temp_folder_path = drive_root + "\\" + kTempFolderName + "\\";
-  files::MakeFolder(state, Program().temp_folder_path);
-  state.Check();
+  ErrorState folder;
+  files::MakeFolder(folder, Program().temp_folder_path);
   // Fill files that a killed run left behind still take up space that this
   // run must overwrite; deleted first, they count as free. Failing to delete
   // them changes nothing recorded: the end-of-run sequence tries again.

@@ -77,13 +77,23 @@ TEST_F(CommandLine, ADriveThatIsNotListedIsNeverTouched) {
   EXPECT_EQ(FreeBytes(), before);
 }
 
-TEST_F(CommandLine, AnErrorReportGivesExitCodeOne) {
-  // Another program's file in a leftover folder: the folder must stay.
+TEST_F(CommandLine, ALeftoverFolderIsNoErrorButAnotherProgramsFileInItIs) {
+  // A killed run's folder and fill file: the next run deletes them and has
+  // nothing to report.
+  fs::create_directory(TempFolderOn(kSmallDrive));
+  std::ofstream(TempFolderOn(kSmallDrive) / "Kelvor0.dat") << "left by a killed run";
+  ProgramResult rerun = RunProgram({"S:"});
+  EXPECT_EQ(rerun.exit_code, 0);
+  EXPECT_TRUE(rerun.reports.empty()) << rerun.reports.front();
+  EXPECT_FALSE(fs::exists(TempFolderOn(kSmallDrive)));
+
+  // Another program's file in a leftover folder: the folder must stay, and
+  // the report says why.
   fs::create_directory(TempFolderOn(kSmallDrive));
   std::ofstream(TempFolderOn(kSmallDrive) / "notes.txt") << "not Kelvor's";
   ProgramResult run = RunProgram({"S:"});
   EXPECT_EQ(run.exit_code, 1);
-  ASSERT_FALSE(run.reports.empty());
+  ASSERT_EQ(run.reports.size(), 1u);
   EXPECT_NE(run.reports.back().find("An Error occured:  75 - Path/file access error."),
             std::string::npos)
       << run.reports.back();
