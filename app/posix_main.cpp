@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "drive_map.h"
@@ -27,20 +29,24 @@ using kelvor::ui::kExitDriveNotListed;
 constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells report it
 
 constexpr const char* kUsage =
-    "Usage: kelvor DRIVE [/0] [/B]    wipe the free space of DRIVE\n"
-    "       kelvor [--help]           list the drives and show this text\n"
+    "Usage: kelvor DRIVE [OPTION]    wipe the free space of DRIVE\n"
+    "       kelvor [--help]          list the drives and show this text\n"
+    "       kelvor --version         show the version\n"
     "\n"
     "DRIVE is a drive letter (D, D: or D:\\) or the mount point of a listed drive.\n"
-    "  (no option)  All 1's: bytes 0xFF\n"
-    "  /0           All 0's: bytes 0x00\n"
-    "  /B           Blocks of Binary Data: the wallpaper file, or pseudo-random bytes\n"
+    "OPTION chooses the bytes written (the Windows program's options, or names):\n"
+    "  (none), --ones   All 1's: bytes 0xFF\n"
+    "  /B, --zeros      All 0's: bytes 0x00 (a capital B; /b is no option)\n"
+    "  /0, --blocks     Blocks of Binary Data: the wallpaper file, or pseudo-random\n"
+    "                   bytes\n"
+    "With both /0 and /B, /B decides: All 0's.\n"
     "\n"
     "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
     "/ is C: and the other filesystems follow in mount-point order.\n"
     "\n"
-    "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed,\n"
-    "nothing was touched; 130, 143, 129 stopped by SIGINT, SIGTERM, SIGHUP, with the\n"
-    "fill files removed; 255 a fatal internal error.\n";
+    "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed, or\n"
+    "the first word names no drive: nothing was touched; 130, 143, 129 stopped by\n"
+    "SIGINT, SIGTERM, SIGHUP, with the fill files removed; 255 a fatal internal error.\n";
 
 // Prints each drive-selector entry followed by the drive's mount point.
 struct ListingSelector : kelvor::engine::DriveSelector {
@@ -65,10 +71,24 @@ std::optional<char> LetterOfMountPoint(const std::string& path) {
   return std::nullopt;
 }
 
-// The arguments as the Windows program's command tail, quoting those with blanks.
+// The Linux build's names for the Windows program's options.
+constexpr std::pair<std::string_view, std::string_view> kNamedOptions[] = {
+    {"--ones", ""}, {"--zeros", "/B"}, {"--blocks", "/0"}};
+
+std::string_view AsWindowsOption(std::string_view argument) {
+  for (auto [name, option] : kNamedOptions) {
+    if (argument == name) return option;
+  }
+  return argument;
+}
+
+// The arguments as the Windows program's command tail, quoting those with
+// blanks; the options after the drive may be given by name.
 std::string JoinAsCommandTail(const std::vector<std::string>& arguments) {
   std::string tail;
-  for (const std::string& argument : arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string argument(i == 0 ? arguments[i] : AsWindowsOption(arguments[i]));
+    if (argument.empty()) continue;
     if (!tail.empty()) tail += ' ';
     tail += argument.find(' ') == std::string::npos ? argument : '"' + argument + '"';
   }

@@ -37,14 +37,19 @@ void CleanUpAfterCancel() {
   files::RemoveFolder(ignored, folder);
 }
 
+// The fill files go before any report is shown: an unattended run must not
+// wait for a person with the drive full. The reports and their order stay.
 void EndOfRun(files::ErrorState& state, RunWindow& window) {
-  files::ErrorNumber number = state.Number();
-  if (number != files::kNoError && number != files::kDiskFull) ShowErrorReport(window, number);
+  files::ErrorNumber writing_error = state.Number();
   files::CloseAllFiles(state);
   state.Clear();
   state.SetTrap();
   window.SetStatus(kDeletingText);
   DeleteFillFiles(state, window);
+  // A full disk is how a wipe normally ends: never reported here.
+  if (writing_error != files::kNoError && writing_error != files::kDiskFull) {
+    ShowErrorReport(window, writing_error);
+  }
   if (state.Number() != files::kNoError) ShowErrorReport(window, state.Number());
   window.SetProgressPosition(0);
 }

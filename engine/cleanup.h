@@ -1,5 +1,5 @@
-// The end-of-run sequence: report a failure, close the files, delete the fill
-// files and the temporary folder, reset the progress bar.
+// The end-of-run sequence: close the files, delete the fill files and the
+// temporary folder, report a failure, reset the progress bar.
 #pragma once
 
 #include <string>

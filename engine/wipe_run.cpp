@@ -50,49 +50,80 @@ struct FillWriter {
     return true;
   }
 
-  // The data goes to the device before the file is closed: a fill file that
-  // is deleted while still in the cache may never have overwritten anything.
+  // Every chunk was flushed in its own interval: closing waits for nothing.
   bool CloseFillFile() {
-    files::FlushFile(state, kFillFileNumber);
-    if (state.Check()) return false;
     files::CloseFile(state, kFillFileNumber);
     fill_file_open = false;
     return !state.Check();
   }
 
   // The file that a failure (normally the full disk) ended is flushed too,
-  // so that what it holds reaches the device before it is deleted. A failed
-  // flush is what the run then reports.
+  // so that its last chunk reaches the device before it is deleted. A failed
+  // flush is what the run then reports instead of the full disk; any other
+  // error that ended the writing stays the one reported.
   void FlushEndedFillFile() {
     if (!fill_file_open) return;
     ErrorState flush;
     files::FlushFile(flush, kFillFileNumber);
-    if (flush.Number() != files::kNoError) state.Record(flush.Number());
+    if (flush.Number() != files::kNoError && state.Number() == files::kDiskFull) {
+      state.Record(flush.Number());
+    }
   }
 
-  // A chunk of one byte repeated is written as its first slice over and over:
-  // the same bytes reach the file, but the copying reads from the processor's
-  // cache instead of from a hundred megabytes of memory.
+  // The chunk's bytes from `offset` on, at most `count`. A chunk of one byte
+  // repeated is written from its start over and over: the same bytes reach
+  // the file, but the copying reads from the processor's cache instead of
+  // from a hundred megabytes of memory.
+  std::string_view ChunkBytes(std::size_t offset, std::size_t count) const {
+    std::string_view bytes = chunk;
+    return bytes.substr(wipe_type == kBinaryBlocks ? offset : 0, count);
+  }
+
   bool WriteChunk() {
-    std::string_view data = chunk;
-    if (wipe_type == kBinaryBlocks || data.size() <= kRepeatedSlice) {
-      files::WriteBytes(state, kFillFileNumber, data);
-      return !state.Check();
-    }
-    for (std::size_t left = data.size(); left > 0; left -= std::min(left, kRepeatedSlice)) {
-      files::WriteBytes(state, kFillFileNumber, data.substr(0, std::min(left, kRepeatedSlice)));
-      if (state.Check()) return false;
-    }
+    std::size_t piece =
+        wipe_type == kBinaryBlocks ? chunk.size() : std::min(chunk.size(), kRepeatedSlice);
+    std::size_t done = 0;
+    do {
+      done += files::WriteBytes(state, kFillFileNumber,
+                                ChunkBytes(done, std::min(piece, chunk.size() - done)));
+      if (state.Check()) {
+        if (state.Number() == files::kDiskFull) WriteLastFreeBytes(done);
+        return false;
+      }
+    } while (done < chunk.size());
     return true;
   }
 
-  // Pump, write the chunk between two whole-second time stamps, pump. A write
-  // that took a measurable time gives a new rate.
+  // Some filesystems (NTFS) refuse a write that does not fit whole. After the
+  // first "disk full" the rest of the chunk goes in pieces of half its size,
+  // halved again at every refusal down to one byte, so that the last free
+  // bytes are written too. The run then ends as full, or with the error of a
+  // piece that failed otherwise.
+  void WriteLastFreeBytes(std::size_t done) {
+    std::size_t piece = (chunk.size() - done) / 2;
+    while (piece > 0 && done < chunk.size()) {
+      ErrorState attempt;
+      std::size_t written = files::WriteBytes(
+          attempt, kFillFileNumber, ChunkBytes(done, std::min(piece, chunk.size() - done)));
+      done += written;
+      if (attempt.Number() == files::kNoError && written > 0) continue;
+      if (attempt.Number() != files::kNoError && attempt.Number() != files::kDiskFull) {
+        return state.Record(attempt.Number());
+      }
+      piece /= 2;
+    }
+  }
+
+  // Pump, write the chunk and flush it to the device between two
+  // whole-second time stamps, pump. The rate measures the device, not the
+  // cache, and the window never waits longer than one chunk. A write that
+  // took a measurable time gives a new rate.
   bool WriteTimedChunk(double chunk_bytes) {
     window.PumpStep();
     double t0 = WholeSeconds();
     if (!WriteChunk()) return false;
-    files::StartWriteBack(kFillFileNumber);  // the device writes while the next chunk waits
+    files::FlushFile(state, kFillFileNumber);
+    if (state.Check()) return false;
     double t1 = WholeSeconds();
     window.PumpStep();
     if (t1 != t0) rate = static_cast<float>(chunk_bytes / ElapsedSeconds(t0, t1));
@@ -152,15 +183,17 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   SeedRandom(SecondsOfDay(clock.Now()));
 
   // Failures before the trap is set are only recorded: the end-of-run
-  // sequence reports them unless a later failure replaces them.
+  // sequence reports them unless a later failure replaces them. A folder
+  // that is already there (a killed run left it) is no failure; one that
+  // cannot be made shows when the first fill file cannot be opened in it.
   std::string drive_root = drive_text.substr(0, 1) + ":";
   Program().temp_folder_path = drive_root + "\\" + kTempFolderName + "\\";
   // The drive is resolved once: what is mounted or removed during the run
-  // cannot move it to another volume.
-  state.RecordOsError(os::HoldDrive(drive_root));
-  state.Check();
-  files::MakeFolder(state, Program().temp_folder_path);
-  state.Check();
+  // cannot move it to another volume. A drive that cannot be held names
+  // nothing, which shows in the same way.
+  os::HoldDrive(drive_root);
+  ErrorState folder;
+  files::MakeFolder(folder, Program().temp_folder_path);
   // Fill files that a killed run left behind still take up space that this
   // run must overwrite; deleted first, they count as free. Failing to delete
   // them changes nothing recorded: the end-of-run sequence tries again.

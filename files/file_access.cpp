@@ -93,6 +93,11 @@ os::WinError PrepareDiskFile(OpenFileRecord& file) {
   return os::kSuccess;
 }
 
+WriteFault& InjectedWriteFault() {
+  static WriteFault fault;
+  return fault;
+}
+
 // One write of the whole string; the position advances by what was written.
 os::WinError WriteAtPosition(OpenFileRecord& file, std::string_view bytes, std::size_t* written) {
   os::WinError error = os::WriteToFile(file.handle, bytes.data(), bytes.size(), written);
@@ -200,11 +205,23 @@ std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count) {
   return bytes;
 }
 
-void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
+std::size_t WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
   OpenFileRecord* file = FileInMode(state, number, FileMode::kNewBinary);
-  if (!file) return;
+  if (!file) return 0;
+  if (InjectedWriteFault()) {
+    os::WinError refusal = InjectedWriteFault()(bytes.size());
+    if (refusal != os::kSuccess) {
+      state.RecordOsError(refusal);
+      return 0;
+    }
+  }
   std::size_t written = 0;
   state.RecordOsError(WriteAtPosition(*file, bytes, &written));
+  return written;
+}
+
+void SetWriteFault(WriteFault fault) {
+  InjectedWriteFault() = std::move(fault);
 }
 
 void FlushFile(ErrorState& state, FileNumber number) {
@@ -212,11 +229,6 @@ void FlushFile(ErrorState& state, FileNumber number) {
   if (!file || !file->is_disk) return;
   os::WinError error = os::FlushToDevice(file->handle);
   state.RecordOsError(error);
-}
-
-void StartWriteBack(FileNumber number) {
-  auto file = FindOpen(number);
-  if (file != OpenFiles().end() && file->is_disk) os::StartWriteBack(file->handle);
 }
 
 void WriteText(ErrorState& state, FileNumber number, std::string_view text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,17 +34,21 @@ void CloseAllFiles(ErrorState& state);
 std::uint64_t FileLength(ErrorState& state, FileNumber number);
 
 // One read (kReadBinary) or one write (kNewBinary) of the whole string at the
-// current position.
+// current position. A write returns how many bytes it wrote, also when it
+// failed.
 std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count);
-void WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes);
+std::size_t WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes);
+
+// For tests that stand in for a disk the machine does not have (one that
+// refuses a write that does not fit whole): asked before every write of bytes
+// with its byte count, it returns the Windows error code that refuses the
+// write, or kSuccess to let it through. An empty function removes it.
+using WriteFault = std::function<os::WinError(std::size_t count)>;
+void SetWriteFault(WriteFault fault);
 
 // Any mode: sends what was written to the device before the file is closed, so
 // that data never stays only in the cache.
 void FlushFile(ErrorState& state, FileNumber number);
-
-// Any mode: starts writing what the file holds to the device without
-// waiting for it. Records nothing: it only lets the device start early.
-void StartWriteBack(FileNumber number);
 
 // Output mode: a short write is a full disk (61), or 57 for other devices.
 void WriteText(ErrorState& state, FileNumber number, std::string_view text);

@@ -46,10 +46,6 @@ WinError TruncateAtPosition(FileHandle handle);
 WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* read);
 WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written);
 WinError FlushToDevice(FileHandle handle);
-// Asks the OS to start writing what the file holds to the device, without
-// waiting, so that the device works while the program goes on. Where the OS
-// has no such request, nothing happens.
-WinError StartWriteBack(FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);
 

@@ -61,8 +61,8 @@ char RequestedDriveLetter(std::string_view argument) {
 
 engine::WipeType WipeTypeFromOptions(std::string_view tail) {
   engine::WipeType type = engine::kAllOnes;
-  if (tail.find("/0") != std::string_view::npos) type = engine::kAllZeros;
-  if (tail.find("/B") != std::string_view::npos) type = engine::kBinaryBlocks;
+  if (tail.find("/0") != std::string_view::npos) type = engine::kBinaryBlocks;
+  if (tail.find("/B") != std::string_view::npos) type = engine::kAllZeros;
   return type;
 }
 

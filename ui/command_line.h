@@ -21,8 +21,9 @@ std::string Argument(std::string_view tail, int n);
 // it holds a double quote anywhere, upper-cased; 0 for an empty argument.
 char RequestedDriveLetter(std::string_view first_argument);
 
-// "/0" anywhere selects All 0's, "/B" (capital only) Blocks of Binary Data and
-// decides when both appear; otherwise All 1's.
+// "/0" anywhere selects Blocks of Binary Data, "/B" (capital only) All 0's
+// and decides when both appear; otherwise All 1's. Scripts written for this
+// program rely on these meanings.
 engine::WipeType WipeTypeFromOptions(std::string_view tail);
 
 // The tail without leading and trailing blanks (code 32 only).

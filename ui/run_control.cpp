@@ -42,9 +42,11 @@ RunControl::RunControl(WindowControls& window, WipeRunner run_wipe, ProcessEnder
 void RunControl::OnMessage(unsigned message, std::uintptr_t wparam, std::intptr_t) {
   if (message == kNcActivate) {
     OnActivation(wparam != 0);
-  } else if (message == kSysCommand && (wparam & 0xFFF0) == kSysClose) {
-    // Paused, nothing could ever resume the run: the close acts as Cancel.
-    if (running_ && engine::Program().pause_flag == kPaused) Cancel();
+  } else if (message == kClose) {
+    // Whatever sends it (the system menu, Alt+F4, another program), a close
+    // during a run is Cancel: no run may go on, or wait paused for ever,
+    // without its window. Idle, the window just closes.
+    if (running_) Cancel();
   } else if (message == kCommand) {
     int id = static_cast<int>(wparam & 0xFFFF);
     switch (id) {

@@ -31,10 +31,9 @@ class WindowControls {
 };
 
 // Window messages the handler acts on.
-inline constexpr unsigned kNcActivate = 0x0086;      // WM_NCACTIVATE
-inline constexpr unsigned kCommand = 0x0111;         // WM_COMMAND
-inline constexpr unsigned kSysCommand = 0x0112;      // WM_SYSCOMMAND
-inline constexpr std::uintptr_t kSysClose = 0xF060;  // SC_CLOSE
+inline constexpr unsigned kClose = 0x0010;       // WM_CLOSE
+inline constexpr unsigned kNcActivate = 0x0086;  // WM_NCACTIVATE
+inline constexpr unsigned kCommand = 0x0111;     // WM_COMMAND
 
 inline constexpr const char* kHelpFile = "Kelvor.chm";
 inline constexpr std::uint32_t kAboutStyle = 0x2000;  // MB_TASKMODAL, OK only

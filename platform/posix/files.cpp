@@ -180,11 +180,6 @@ WinError FlushToDevice(FileHandle handle) {
   return kSuccess;
 }
 
-WinError StartWriteBack(FileHandle handle) {
-  if (sync_file_range(AsDescriptor(handle), 0, 0, SYNC_FILE_RANGE_WRITE) != 0) return LastError();
-  return kSuccess;
-}
-
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {
   struct stat info;
   *size = 0;

@@ -151,10 +151,6 @@ WinError FlushToDevice(FileHandle handle) {
   return call.Finish();
 }
 
-WinError StartWriteBack(FileHandle) {
-  return kSuccess;
-}
-
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {
   DWORD high = 0;
   GuardedCall call;

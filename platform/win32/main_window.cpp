@@ -30,7 +30,8 @@ WindowEventHandler& Handler() {
 
 INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (Handler()) Handler()(message, wparam, lparam);
-  // A system close ends the dialog: the window is destroyed.
+  // A close that the handler lets through (no run: during one it cancels and
+  // ends the program) destroys the window.
   if (message == WM_CLOSE) DestroyWindow(window);
   return FALSE;
 }

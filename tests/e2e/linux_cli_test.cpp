@@ -9,8 +9,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
+
+#include "test_folder.h"
 
 namespace kelvor::test {
 namespace {
@@ -99,6 +102,23 @@ TEST_F(LinuxCommandLine, AMountPointNamesItsDrive) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
 }
 
+TEST_F(LinuxCommandLine, NamedOptionsChooseTheWipeType) {
+  const std::string kelvor0 = large_ + "/~KelvorTemp/Kelvor0.dat";
+  for (auto [option, wipe_type] : {std::pair{"--ones", "All 1's"},
+                                   {"--zeros", "All 0's"},
+                                   {"--blocks", "Blocks of Binary Data"}}) {
+    std::string start(1 << 16, '?');
+    RunCommand({Program(), "L:", option}, [&](pid_t child) {
+      // Kelvor0.dat is complete once the gigabyte file is begun.
+      ASSERT_TRUE(WaitFor([&] { return fs::exists(large_ + "/~KelvorTemp/Kelvor1.dat"); }));
+      std::ifstream(kelvor0, std::ios::binary).read(start.data(), start.size());
+      kill(child, SIGTERM);
+    });
+    EXPECT_EQ(WipeTypeOf(start), wipe_type) << option;
+    EXPECT_TRUE(Clean(large_)) << option;
+  }
+}
+
 TEST_F(LinuxCommandLine, AnUnlistedDriveOrPathIsNamedInAMessageAndLeftAlone) {
   Outcome run = RunCommand({Program(), "/srv/not-a-drive"});
   EXPECT_EQ(run.exit_code, 2);
@@ -118,7 +138,7 @@ TEST_F(LinuxCommandLine, WithoutATerminalTheStatusComesAsLinesThenASummary) {
 }
 
 TEST_F(LinuxCommandLine, OnATerminalOneLineIsUpdatedInPlaceWithABar) {
-  Outcome run = RunCommand({"script", "-qec", Program() + " L: /0", "/dev/null"});
+  Outcome run = RunCommand({"script", "-qec", Program() + " L: /B", "/dev/null"});
   EXPECT_EQ(run.exit_code, 0) << run.out;
   EXPECT_NE(run.out.find("\r[####################] 1/1 GB  Rate: "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nWrote 1.2"), std::string::npos) << run.out;
@@ -144,7 +164,7 @@ TEST_F(LinuxCommandLine, TheListingShowsEachDriveWithItsMountPoint) {
     EXPECT_NE(run.out.find("S:\\    Ram Disk Drive    "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("MB Free    " + small_ + "\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("X:\\    Fixed Drive    "), std::string::npos);
-    EXPECT_NE(run.out.find("Usage: kelvor DRIVE [/0] [/B]"), std::string::npos);
+    EXPECT_NE(run.out.find("Usage: kelvor DRIVE [OPTION]"), std::string::npos);
   }
   EXPECT_EQ(RunCommand({Program()}).out, RunCommand({Program(), "--help"}).out);
 }

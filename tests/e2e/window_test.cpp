@@ -5,10 +5,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "platform/os_files.h"
 #include "test_folder.h"
+#include "test_platform.h"
 #include "ui/window_layout.h"
 #include "window_driver.h"
 
@@ -19,6 +22,10 @@ namespace fs = std::filesystem;
 
 constexpr int kWindowTimeout = 30000;  // milliseconds
 constexpr int kRunTimeout = 120000;
+constexpr DWORD kEndAfterClose = 10000;
+constexpr std::uintmax_t kChunk = 107374182;  // bytes of a gigabyte part's chunk
+constexpr DWORD kChunksPerLongestWait = 2;    // a wait may span parts of two chunks
+constexpr DWORD kSampleInterval = 2;          // milliseconds
 constexpr const char* kIdleText = "Select a drive above ...";
 constexpr const char* kPausedText = "Paused. Select Resume to continue, or Cancel to end ...";
 
@@ -72,13 +79,15 @@ class Window : public testing::Test {
     }
     FAIL() << drive << " is not in the drive selector";
   }
-  // Starts a run on the large volume and waits until it writes Kelvor1.dat.
-  bool StartRunIntoAGigabytePart() {
-    SelectDrive(kLargeDrive);
+  // Starts a run on a volume with a gigabyte part and waits until it writes
+  // Kelvor1.dat.
+  bool StartRunIntoAGigabytePart(std::string_view drive = kLargeDrive) {
+    SelectDrive(drive);
     Click(window_, ui::kStartButton);
-    return WaitUntil(
-        [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
-        kRunTimeout);
+    return WaitUntil([this] { return InGigabytePart(); }, kRunTimeout);
+  }
+  bool InGigabytePart() {
+    return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos;
   }
   bool Idle() { return Enabled(ui::kStartButton) && Text(ui::kStatusLine) == kIdleText; }
   std::vector<std::string> CloseMessageBoxes() {
@@ -211,6 +220,89 @@ TEST_F(Window, CancelDuringARunCleansUpAndEndsWithZero) {
   Click(window_, ui::kCancelButton);
   EXPECT_EQ(FinishProgram(program_), 0);
   EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive)));
+}
+
+TEST_F(Window, AnotherProgramsCloseWhilePausedCancels) {
+  ASSERT_TRUE(StartRunIntoAGigabytePart());
+  Click(window_, ui::kPauseButton);
+  ASSERT_TRUE(WaitUntil([this] { return Text(ui::kStatusLine) == kPausedText; }, kWindowTimeout));
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(program_.process, kEndAfterClose), WAIT_OBJECT_0);
+  EXPECT_EQ(FinishProgram(program_), 0);
+  EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive)));
+}
+
+// On a volume with a device (X: fills up inside its gigabyte file) the window
+// answers between the chunks: it never waits much longer than one chunk
+// takes, as it would for a flush of the whole file at its end.
+TEST_F(Window, TheWindowAnswersThroughoutAGigabytePart) {
+  ASSERT_TRUE(StartRunIntoAGigabytePart(kExt4Drive));
+  std::optional<std::uint64_t> device_at_start = BytesWrittenToDevice(kExt4Drive);
+  ASSERT_TRUE(device_at_start);
+  // When Kelvor1.dat grows past each whole chunk.
+  std::vector<DWORD> chunk_ends;
+  std::atomic<bool> part_over = false;
+  std::thread sampler([&] {
+    const fs::path kelvor1 = TempFolderOn(kExt4Drive) / "Kelvor1.dat";
+    for (std::uintmax_t next = kChunk; !part_over; Sleep(kSampleInterval)) {
+      std::error_code gone;
+      if (fs::file_size(kelvor1, gone) < next || gone) continue;
+      chunk_ends.push_back(GetTickCount());
+      next += kChunk;
+    }
+  });
+  DWORD started = GetTickCount(), longest_wait = 0;
+  std::string last_status;
+  while (InGigabytePart()) {
+    last_status = Text(ui::kStatusLine);
+    DWORD asked = GetTickCount();
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kRunTimeout, &ignored);
+    longest_wait = std::max(longest_wait, GetTickCount() - asked);
+  }
+  DWORD part = GetTickCount() - started;
+  part_over = true;
+  sampler.join();
+  DWORD longest_chunk = 0;
+  for (std::size_t i = 1; i < chunk_ends.size(); ++i) {
+    longest_chunk = std::max(longest_chunk, chunk_ends[i] - chunk_ends[i - 1]);
+  }
+  double device_rate =
+      (*BytesWrittenToDevice(kExt4Drive) - *device_at_start) / 1048576.0 / (part / 1000.0);
+  std::printf(
+      "longest wait %lu ms, longest chunk %lu ms, in %lu ms of the part; device %.1f MB/sec; "
+      "last status: %s\n",
+      longest_wait, longest_chunk, part, device_rate, last_status.c_str());
+  ASSERT_GE(chunk_ends.size(), 2u);
+  EXPECT_LT(longest_wait, kChunksPerLongestWait * longest_chunk);
+  ASSERT_TRUE(WaitUntil([this] { return Idle(); }, kRunTimeout));
+  EXPECT_FALSE(fs::exists(TempFolderOn(kExt4Drive)));
+}
+
+// Nobody may be there to answer the error report of an unattended run: the
+// fill files are gone before it waits.
+TEST(CommandLineRun, DeletesItsFillFilesBeforeItsReportWaits) {
+  // The pattern file, held open without sharing, cannot be read: the run
+  // ends with an error before its gigabyte parts.
+  TestFolder folder;
+  folder.Write("wallpaper.bmp", "pattern");
+  TestRegistry registry;
+  registry.SetText("Control Panel\\Desktop", "Wallpaper", folder / "wallpaper.bmp");
+  HANDLE held = CreateFileW(folder.Native("wallpaper.bmp").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  RunningProgram program = StartProgramProcess({std::string(kSmallDrive), "/0"});
+  std::vector<HWND> boxes;
+  EXPECT_TRUE(WaitUntil([&] { return !(boxes = MessageBoxesOf(program.process_id)).empty(); },
+                        kRunTimeout));
+  EXPECT_FALSE(fs::exists(TempFolderOn(kSmallDrive))) << "the report waits on a full drive";
+  for (HWND box : boxes) {
+    EXPECT_EQ(MessageBoxText(box), "An Error occured:  70 - Permission denied.");
+    CloseMessageBox(box);
+  }
+  CloseHandle(held);
+  EXPECT_EQ(FinishProgram(program), 1);
 }
 
 }  // namespace

@@ -59,4 +59,10 @@ void TestFolder::MakeSubfolder(std::string_view name) const {
   std::filesystem::create_directory(Native(name));
 }
 
+std::string WipeTypeOf(std::string_view fill_bytes) {
+  if (fill_bytes.find_first_not_of('\xff') == std::string_view::npos) return "All 1's";
+  if (fill_bytes.find_first_not_of('\0') == std::string_view::npos) return "All 0's";
+  return "Blocks of Binary Data";
+}
+
 }  // namespace kelvor::test

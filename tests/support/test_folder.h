@@ -44,4 +44,8 @@ class TestFolder {
   std::string path_;
 };
 
+// The wipe type whose bytes these are: "All 1's", "All 0's", or "Blocks of
+// Binary Data" for anything else.
+std::string WipeTypeOf(std::string_view fill_bytes);
+
 }  // namespace kelvor::test

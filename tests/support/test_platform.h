@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,9 +24,15 @@ std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name)
 // "Software\KelvorTest\<suite>.<test>": the running test's key below HKEY_CURRENT_USER.
 std::string TestKeyName();
 
-// Bytes written so far to the block device under a test volume ("X:"), where
-// the OS lets the test see that (natively); nothing under Wine.
+// Bytes written so far to the block device under a test volume ("X:"), as
+// the host's kernel counts them; nothing for a volume without a device.
 std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive);
+
+// The same for a host mount point, with the host's files (/proc, /sys) read
+// through `read`, which gives a file's text from its host path.
+using HostFileReader = std::function<std::string(const std::string& host_path)>;
+std::optional<std::uint64_t> DeviceBytesWritten(const std::string& mount_point,
+                                                const HostFileReader& read);
 
 // The drive types that the test volumes have on this OS: a drive letter
 // ("S:") and its type name in the drive list, or "" for a drive that must not

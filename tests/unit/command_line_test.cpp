@@ -39,15 +39,15 @@ TEST(RequestedDriveLetter, FirstCharacterOrSecondWithAQuoteInside) {
   EXPECT_EQ(RequestedDriveLetter(Argument("\"C:\" /0", 1)), 'C');
 }
 
-TEST(WipeTypeFromOptions, ZeroForAllZerosCapitalBForBlocksAndBDecides) {
+TEST(WipeTypeFromOptions, ZeroForBlocksCapitalBForAllZerosAndBDecides) {
   EXPECT_EQ(WipeTypeFromOptions("C:"), engine::kAllOnes);
-  EXPECT_EQ(WipeTypeFromOptions("C:\\ /0"), engine::kAllZeros);
-  EXPECT_EQ(WipeTypeFromOptions("C: /B"), engine::kBinaryBlocks);
-  EXPECT_EQ(WipeTypeFromOptions("C: /0 /B"), engine::kBinaryBlocks);
-  EXPECT_EQ(WipeTypeFromOptions("C: /B /0"), engine::kBinaryBlocks);
+  EXPECT_EQ(WipeTypeFromOptions("C:\\ /0"), engine::kBinaryBlocks);
+  EXPECT_EQ(WipeTypeFromOptions("C: /B"), engine::kAllZeros);
+  EXPECT_EQ(WipeTypeFromOptions("C: /0 /B"), engine::kAllZeros);
+  EXPECT_EQ(WipeTypeFromOptions("C: /B /0"), engine::kAllZeros);
   EXPECT_EQ(WipeTypeFromOptions("C: /b"), engine::kAllOnes);
-  EXPECT_EQ(WipeTypeFromOptions("C: x/Bin"), engine::kBinaryBlocks);  // anywhere in the tail
-  EXPECT_EQ(WipeTypeFromOptions("C:/0"), engine::kAllZeros);
+  EXPECT_EQ(WipeTypeFromOptions("C: x/Bin"), engine::kAllZeros);  // anywhere in the tail
+  EXPECT_EQ(WipeTypeFromOptions("C:/0"), engine::kBinaryBlocks);
 }
 
 TEST(TrimBlanks, OnlyCode32) {

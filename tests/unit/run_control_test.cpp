@@ -169,18 +169,17 @@ TEST_F(RunControlTest, CancelBeforeAnyRunEndsTheProgramWithoutCleaning) {
   EXPECT_EQ(ended_with_, std::vector<int>{0});
 }
 
-TEST_F(RunControlTest, ASystemCloseWhilePausedCancelsAndOtherwiseDoesNot) {
+TEST_F(RunControlTest, ACloseDuringARunCancelsPausedOrNotAndIdleDoesNot) {
   during_run_ = [this] {
-    control_.OnMessage(kSysCommand, kSysClose, 0);  // running, not paused
-    EXPECT_TRUE(ended_with_.empty());
-    Command(kPauseButton);
-    control_.OnMessage(kSysCommand, kSysClose, 0);
-    EXPECT_EQ(ended_with_, std::vector<int>{0});
+    control_.OnMessage(kClose, 0, 0);
+    if (runs_.size() == 1) Command(kPauseButton);
   };
   Command(kStartButton);
-  ASSERT_EQ(runs_.size(), 1u);
-  control_.OnMessage(kSysCommand, kSysClose, 0);  // idle: the window just closes
-  EXPECT_EQ(ended_with_.size(), 1u);
+  Command(kStartButton);  // this time paused
+  EXPECT_EQ(ended_with_, (std::vector<int>{0, 0}));
+  EXPECT_EQ(window_.texts[kStatusLine], "Select a drive above ...");
+  control_.OnMessage(kClose, 0, 0);  // idle: the window just closes
+  EXPECT_EQ(ended_with_.size(), 2u);
 }
 
 TEST_F(RunControlTest, FocusIsSavedOnDeactivationAndGivenBack) {

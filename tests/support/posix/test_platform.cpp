@@ -21,8 +21,6 @@ std::string VolumesRoot() {
   return root ? root : "";
 }
 
-constexpr std::uint64_t kSectorSize = 512;  // the unit of /sys/block/*/stat
-
 std::string ReadText(const std::string& path) {
   std::ifstream file(path);
   std::stringstream text;
@@ -75,14 +73,7 @@ std::string RegData(std::uint32_t type, std::string_view bytes) {
 std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
   std::string mount_point = os::MapDrivePath(drive, os::CurrentDriveMap());
   if (!mount_point.empty() && mount_point.back() == '/') mount_point.pop_back();
-  for (const os::MountEntry& mount : os::ParseMountTable(ReadText("/proc/self/mounts"))) {
-    if (mount.mount_point != mount_point || !mount.device.starts_with("/dev/")) continue;
-    std::istringstream stat(ReadText("/sys/block/" + mount.device.substr(5) + "/stat"));
-    std::uint64_t field = 0, sectors_written = 0;
-    for (int i = 1; i <= 7 && stat >> field; ++i) sectors_written = field;  // the 7th field
-    return sectors_written * kSectorSize;
-  }
-  return std::nullopt;
+  return DeviceBytesWritten(mount_point, ReadText);
 }
 
 std::filesystem::path HostPath(std::string_view program_path) {

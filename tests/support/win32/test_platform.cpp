@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include "platform/os_files.h"
 
 namespace kelvor::test {
@@ -27,9 +31,30 @@ void DeleteKeyTree(HKEY parent, const std::string& subkey) {
   RegDeleteKeyA(parent, subkey.c_str());
 }
 
+// The host folders of the test volumes that the prefix maps to drives
+// (tests/support/test-volumes), below KELVOR_TEST_VOLUMES.
+constexpr std::pair<std::string_view, const char*> kVolumeFolders[] = {
+    {kSmallDrive, "small"}, {kLargeDrive, "large"}, {kExt4Drive, "ext4"}};
+
+// Wine opens a host file by its path below \\?\unix.
+std::string ReadHostFile(const std::string& host_path) {
+  std::wstring name = L"\\\\?\\unix" + os::ToNativeName(host_path);
+  for (wchar_t& c : name) c = c == L'/' ? L'\\' : c;
+  std::ifstream file{std::filesystem::path(name)};
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
 }  // namespace
 
-std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view) {
+std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
+  const char* volumes = std::getenv("KELVOR_TEST_VOLUMES");
+  for (auto [volume, folder] : kVolumeFolders) {
+    if (volume == drive && volumes) {
+      return DeviceBytesWritten(std::string(volumes) + "/" + folder, ReadHostFile);
+    }
+  }
   return std::nullopt;
 }
 
