@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "files/file_access.h"
 
@@ -18,6 +20,39 @@ inline constexpr int kWritesPerPart = 10;
 inline constexpr std::uint64_t kGigabyteChunkSize = kBytesPerGigabyte / kWritesPerPart;
 inline constexpr files::FileNumber kPatternFileNumber = 2;
 
+// The chunk's bytes lie in page-aligned memory, so that the device can take
+// them from there without a copy. A chunk of one byte repeated keeps only a
+// slice of them: any stretch of it is the same.
+class Chunk {
+ public:
+  std::size_t size() const { return size_; }
+  // The bytes held: the whole chunk, or the slice of a repeated byte.
+  std::string_view held() const { return {memory_.get(), held_}; }
+
+  // `size` bytes of the value `byte`.
+  void Repeat(char byte, std::size_t size);
+  // Room for `size` bytes, for the caller to fill; nothing when the memory
+  // is not there.
+  char* Allocate(std::size_t size);
+  // Keeps only the first `size` bytes (of those allocated).
+  void Shrink(std::size_t size);
+  void Clear();
+
+  // Writes `count` bytes of the chunk, from `offset` on, to a fill file as
+  // one write; returns how many were written.
+  std::size_t WriteTo(files::ErrorState& state, files::FileNumber number, std::size_t offset,
+                      std::size_t count) const;
+
+ private:
+  struct FreeAligned {
+    void operator()(char* memory) const;
+  };
+  std::unique_ptr<char, FreeAligned> memory_;
+  std::size_t size_ = 0;
+  std::size_t held_ = 0;
+  bool repeated_ = false;
+};
+
 // Builds the chunk for a part of part_bytes (ten chunks fill the part):
 //   kAllZeros     ⌊part ÷ 10⌋ bytes 0x00
 //   kBinaryBlocks copies of the pattern source file, or pseudo-random bytes
@@ -27,6 +62,6 @@ inline constexpr files::FileNumber kPatternFileNumber = 2;
 // times; a longer one gives its first ⌊part ÷ 10⌋ bytes. The file is read as
 // file number 2. Returns false when the caller's error trap fired.
 bool BuildChunk(files::ErrorState& state, WipeType type, std::uint64_t part_bytes,
-                const std::string& source_path, std::string* chunk);
+                const std::string& source_path, Chunk* chunk);
 
 }  // namespace kelvor::engine

@@ -59,9 +59,7 @@ unsigned char NextRandomByte() {
 
 // Each step waits for the one before it; four interleaved sequences, each
 // jumping four steps at once, keep the processor busy and give the same bytes.
-std::string RandomChunk(std::size_t count) {
-  std::string bytes(count, '\0');
-  char* out = bytes.data();
+void RandomBytes(char* out, std::size_t count) {
   std::size_t done = 0;
   if (count >= 4) {
     std::uint32_t s0 = Advance(seed), s1 = Advance(s0), s2 = Advance(s1), s3 = Advance(s2);
@@ -77,7 +75,6 @@ std::string RandomChunk(std::size_t count) {
     seed = last;
   }
   for (; done < count; ++done) out[done] = static_cast<char>(NextRandomByte());
-  return bytes;
 }
 
 }  // namespace kelvor::engine

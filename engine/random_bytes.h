@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace kelvor::engine {
 
@@ -18,7 +17,7 @@ double NextRandom();
 // floor(NextRandom() × 255): never 255.
 unsigned char NextRandomByte();
 
-// count bytes, drawn one after the other from the generator.
-std::string RandomChunk(std::size_t count);
+// count bytes into `out`, drawn one after the other from the generator.
+void RandomBytes(char* out, std::size_t count);
 
 }  // namespace kelvor::engine

@@ -24,7 +24,6 @@ constexpr unsigned kPausePollSleep = 50;               // milliseconds
 constexpr double kGigabyteChunkForRate = 107374182.4;  // 2^30 ÷ 10, unrounded
 constexpr files::FileNumber kFillFileNumber = 1;
 constexpr std::int32_t kPaused = 1;
-constexpr std::size_t kRepeatedSlice = 4 << 20;  // bytes; fits the processor's cache
 
 // One run's writing. Every step returns false when the error trap fired, and
 // the caller returns at once: the end-of-run sequence follows.
@@ -34,7 +33,7 @@ struct FillWriter {
   Clock& clock;
   WipeType wipe_type;
   std::string source_path;
-  std::string chunk;
+  Chunk chunk;
   float rate = 0;  // bytes per second, kept from chunk to chunk
   bool fill_file_open = false;
 
@@ -70,28 +69,13 @@ struct FillWriter {
     }
   }
 
-  // The chunk's bytes from `offset` on, at most `count`. A chunk of one byte
-  // repeated is written from its start over and over: the same bytes reach
-  // the file, but the copying reads from the processor's cache instead of
-  // from a hundred megabytes of memory.
-  std::string_view ChunkBytes(std::size_t offset, std::size_t count) const {
-    std::string_view bytes = chunk;
-    return bytes.substr(wipe_type == kBinaryBlocks ? offset : 0, count);
-  }
-
+  // The whole chunk as one write, or, after a "disk full", as much of it as
+  // still fits.
   bool WriteChunk() {
-    std::size_t piece =
-        wipe_type == kBinaryBlocks ? chunk.size() : std::min(chunk.size(), kRepeatedSlice);
-    std::size_t done = 0;
-    do {
-      done += files::WriteBytes(state, kFillFileNumber,
-                                ChunkBytes(done, std::min(piece, chunk.size() - done)));
-      if (state.Check()) {
-        if (state.Number() == files::kDiskFull) WriteLastFreeBytes(done);
-        return false;
-      }
-    } while (done < chunk.size());
-    return true;
+    std::size_t done = chunk.WriteTo(state, kFillFileNumber, 0, chunk.size());
+    if (!state.Check()) return true;
+    if (state.Number() == files::kDiskFull) WriteLastFreeBytes(done);
+    return false;
   }
 
   // Some filesystems (NTFS) refuse a write that does not fit whole. After the
@@ -103,8 +87,8 @@ struct FillWriter {
     std::size_t piece = (chunk.size() - done) / 2;
     while (piece > 0 && done < chunk.size()) {
       ErrorState attempt;
-      std::size_t written = files::WriteBytes(
-          attempt, kFillFileNumber, ChunkBytes(done, std::min(piece, chunk.size() - done)));
+      std::size_t written =
+          chunk.WriteTo(attempt, kFillFileNumber, done, std::min(piece, chunk.size() - done));
       done += written;
       if (attempt.Number() == files::kNoError && written > 0) continue;
       if (attempt.Number() != files::kNoError && attempt.Number() != files::kDiskFull) {
@@ -146,7 +130,7 @@ struct FillWriter {
       window.SetStatus(RateText(rate));
     }
     if (!CloseFillFile()) return false;
-    chunk.clear();
+    chunk.Clear();
     return true;
   }
 

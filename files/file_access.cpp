@@ -190,34 +190,56 @@ std::uint64_t FileLength(ErrorState& state, FileNumber number) {
   return size;
 }
 
-std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count) {
+std::size_t ReadBytes(ErrorState& state, FileNumber number, char* into, std::size_t count) {
   OpenFileRecord* file = FileInMode(state, number, FileMode::kReadBinary);
-  if (!file) return {};
-  std::string bytes(count, '\0');
+  if (!file) return 0;
   std::size_t read = 0;
-  os::WinError error = os::ReadFromFile(file->handle, bytes.data(), count, &read);
+  os::WinError error = os::ReadFromFile(file->handle, into, count, &read);
   file->position += read;
   if (error != os::kSuccess) {
     state.RecordOsError(error);
-    return {};
+    return 0;
   }
-  bytes.resize(read);
-  return bytes;
+  return read;
 }
 
-std::size_t WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
+namespace {
+
+// One write of `count` bytes to a fill file, made by `write`; the position
+// advances by what was written.
+template <typename Write>
+std::size_t WriteToFillFile(ErrorState& state, FileNumber number, std::size_t count, Write write) {
   OpenFileRecord* file = FileInMode(state, number, FileMode::kNewBinary);
   if (!file) return 0;
   if (InjectedWriteFault()) {
-    os::WinError refusal = InjectedWriteFault()(bytes.size());
+    os::WinError refusal = InjectedWriteFault()(count);
     if (refusal != os::kSuccess) {
       state.RecordOsError(refusal);
       return 0;
     }
   }
   std::size_t written = 0;
-  state.RecordOsError(WriteAtPosition(*file, bytes, &written));
+  os::WinError error = write(file->handle, &written);
+  file->position += written;
+  state.RecordOsError(error);
   return written;
+}
+
+}  // namespace
+
+std::size_t WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
+  return WriteToFillFile(state, number, bytes.size(),
+                         [bytes](os::FileHandle handle, std::size_t* written) {
+                           return os::WriteToFile(handle, bytes.data(), bytes.size(), written);
+                         });
+}
+
+std::size_t WriteRepeatedBytes(ErrorState& state, FileNumber number, std::string_view slice,
+                               std::size_t count) {
+  return WriteToFillFile(
+      state, number, count, [slice, count](os::FileHandle handle, std::size_t* written) {
+        return os::WriteRepeatedToFile(handle, slice.data(), slice.size(), count, written);
+      });
 }
 
 void SetWriteFault(WriteFault fault) {

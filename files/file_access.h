@@ -33,14 +33,19 @@ void CloseAllFiles(ErrorState& state);
 // Length of a disk file; 0 for other devices.
 std::uint64_t FileLength(ErrorState& state, FileNumber number);
 
-// One read (kReadBinary) or one write (kNewBinary) of the whole string at the
-// current position. A write returns how many bytes it wrote, also when it
-// failed.
-std::string ReadBytes(ErrorState& state, FileNumber number, std::size_t count);
+// One read (kReadBinary) of up to `count` bytes into `into`, or one write
+// (kNewBinary) of the whole string, at the current position. Both return how
+// many bytes they moved, a write also when it failed; a read stops at the end
+// of the file without an error.
+std::size_t ReadBytes(ErrorState& state, FileNumber number, char* into, std::size_t count);
 std::size_t WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes);
+// The same as one write of `count` bytes that all have the value that fills
+// `slice`: the slice serves as often as it takes.
+std::size_t WriteRepeatedBytes(ErrorState& state, FileNumber number, std::string_view slice,
+                               std::size_t count);
 
 // For tests that stand in for a disk the machine does not have (one that
-// refuses a write that does not fit whole): asked before every write of bytes
+// refuses a write that does not fit whole): asked before every write to a fill file
 // with its byte count, it returns the Windows error code that refuses the
 // write, or kSuccess to let it through. An empty function removes it.
 using WriteFault = std::function<os::WinError(std::size_t count)>;

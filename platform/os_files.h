@@ -45,6 +45,10 @@ WinError SetPosition(FileHandle handle, std::uint64_t offset);
 WinError TruncateAtPosition(FileHandle handle);
 WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::size_t* read);
 WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written);
+// Writes `count` bytes of one value, as one write: the `slice_size` bytes at
+// `slice` all hold it, and serve as often as it takes.
+WinError WriteRepeatedToFile(FileHandle handle, const void* slice, std::size_t slice_size,
+                             std::size_t count, std::size_t* written);
 WinError FlushToDevice(FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);

@@ -1,34 +1,71 @@
 // A fill file's data goes through the page cache only to be flushed at once:
 // copying it there costs more CPU time than the device takes to write it.
-// Direct I/O skips the page cache, and each slice is on the device when its
-// write returns.
+// Direct I/O skips the page cache, and a slice is on the device when its
+// write completes. Several slices are kept in flight (io_uring), so that the
+// device always has the next one when it finishes one.
 #include "direct_write.h"
 
 #include <fcntl.h>
+#include <liburing.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "dio_alignment.h"
+
 namespace kelvor::os {
 namespace {
 
-constexpr std::size_t kAlignment = 4096;      // whole pages: no page is shared with buffered writes
-constexpr std::size_t kSliceBytes = 4 << 20;  // large enough to keep the device busy
-constexpr std::size_t kSmallestDirectWrite = 1 << 20;  // below this, copying costs little
+constexpr std::size_t kSliceBytes = 4 << 20;           // one write to the device
+constexpr unsigned kInFlight = 8;                      // slices on their way at once
+constexpr std::size_t kSmallestDirectWrite = 1 << 20;  // below this, the page cache costs little
+constexpr std::size_t kCopyAlignment = 4096;           // a page: more than any device has asked for
+
+// The process's ring, set up at its first use. Where the kernel has no
+// io_uring, or refuses it, each slice is written at once instead.
+class Ring {
+ public:
+  static Ring& Instance() {
+    static Ring ring;
+    return ring;
+  }
+  io_uring* get() { return ready_ ? &ring_ : nullptr; }
+
+ private:
+  Ring() : ready_(io_uring_queue_init(kInFlight, &ring_, 0) == 0) {}
+  ~Ring() {
+    if (ready_) io_uring_queue_exit(&ring_);
+  }
+  io_uring ring_{};
+  bool ready_;
+};
 
 struct FreeDeleter {
   void operator()(unsigned char* p) const { std::free(p); }
 };
 
-// Direct I/O needs an aligned buffer; the caller's data is copied through it.
-unsigned char* SliceBuffer() {
-  static std::unique_ptr<unsigned char, FreeDeleter> buffer(
-      static_cast<unsigned char*>(std::aligned_alloc(kAlignment, kSliceBytes)));
-  return buffer.get();
+// One slice on its way to the device, and the aligned copy it goes from when
+// the source itself is not aligned (allocated at its first use).
+struct Slot {
+  std::size_t length = 0;
+  long result = 0;  // bytes written, or -errno
+  bool finished = false;
+  std::unique_ptr<unsigned char, FreeDeleter> copy;
+};
+
+std::array<Slot, kInFlight>& Slots() {
+  static std::array<Slot, kInFlight> slots;
+  return slots;
+}
+
+bool IsAligned(const void* address, std::size_t alignment) {
+  return reinterpret_cast<std::uintptr_t>(address) % alignment == 0;
 }
 
 bool SetDirect(int fd, bool direct) {
@@ -38,38 +75,131 @@ bool SetDirect(int fd, bool direct) {
   return fcntl(fd, F_SETFL, flags) == 0;
 }
 
-// Ordinary writes of the bytes before the next aligned file position.
-bool WriteUpToAlignment(int fd, const unsigned char* bytes, std::size_t count, std::size_t* done) {
-  off_t here = lseek(fd, 0, SEEK_CUR);
-  if (here < 0) return false;
-  std::size_t head = (kAlignment - static_cast<std::size_t>(here) % kAlignment) % kAlignment;
-  while (*done < head && *done < count) {
-    ssize_t put = write(fd, bytes + *done, head - *done);
+// Ordinary writes of the source's first `count` bytes.
+std::size_t WriteOrdinary(int fd, const WriteSource& source, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t put = write(fd, source.At(done), std::min(count - done, source.RunAt(done)));
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    *done += static_cast<std::size_t>(put);
+    if (put <= 0) break;
+    done += static_cast<std::size_t>(put);
   }
-  return *done == head;
+  return done;
 }
+
+// The aligned middle of a write: `length` bytes (whole blocks) of the source
+// from stream position `from` on, to the file from `offset` on. Returns how
+// many of them were written in order, up to the first slice that failed or
+// came short.
+class SliceWriter {
+ public:
+  SliceWriter(int fd, const WriteSource& source, std::size_t alignment)
+      : fd_(fd), source_(source), alignment_(alignment), ring_(Ring::Instance().get()) {}
+
+  std::size_t Write(std::size_t from, std::uint64_t offset, std::size_t length) {
+    std::size_t sent = 0;
+    while (sent < length || first_ < next_) {
+      while (!broken_ && sent < length && next_ - first_ < kInFlight) {
+        std::size_t slice = std::min({kSliceBytes, length - sent, source_.RunAt(from + sent)});
+        slice -= slice % alignment_;
+        if (slice == 0 || !Send(source_.At(from + sent), slice, offset + sent)) {
+          broken_ = true;
+          break;
+        }
+        sent += slice;
+      }
+      if (first_ == next_) break;
+      if (!Slots()[first_ % kInFlight].finished && !Reap()) break;
+      Fold();
+    }
+    return written_;
+  }
+
+ private:
+  bool Send(const unsigned char* data, std::size_t length, std::uint64_t offset) {
+    Slot& slot = Slots()[next_ % kInFlight];
+    if (!IsAligned(data, alignment_)) {
+      if (!slot.copy) {
+        slot.copy.reset(
+            static_cast<unsigned char*>(std::aligned_alloc(kCopyAlignment, kSliceBytes)));
+      }
+      if (!slot.copy) return false;
+      std::memcpy(slot.copy.get(), data, length);
+      data = slot.copy.get();
+    }
+    slot.length = length;
+    slot.finished = false;
+    io_uring_sqe* entry = ring_ ? io_uring_get_sqe(ring_) : nullptr;
+    if (entry) {
+      io_uring_prep_write(entry, fd_, data, static_cast<unsigned>(length), offset);
+      io_uring_sqe_set_data64(entry, next_ % kInFlight);
+      if (io_uring_submit(ring_) != 1) return false;
+    } else {
+      do {
+        slot.result = pwrite(fd_, data, length, static_cast<off_t>(offset));
+      } while (slot.result < 0 && errno == EINTR);
+      if (slot.result < 0) slot.result = -errno;
+      slot.finished = true;
+    }
+    ++next_;
+    return true;
+  }
+
+  // Waits for one slice to complete.
+  bool Reap() {
+    io_uring_cqe* completion = nullptr;
+    int error;
+    do {
+      error = io_uring_wait_cqe(ring_, &completion);
+    } while (error == -EINTR);
+    if (error != 0) return false;
+    Slot& slot = Slots()[io_uring_cqe_get_data64(completion)];
+    slot.result = completion->res;
+    slot.finished = true;
+    io_uring_cqe_seen(ring_, completion);
+    return true;
+  }
+
+  // Counts the finished slices in their order; after one that failed or came
+  // short, nothing more counts.
+  void Fold() {
+    while (first_ < next_ && Slots()[first_ % kInFlight].finished) {
+      const Slot& slot = Slots()[first_ % kInFlight];
+      if (!broken_) written_ += static_cast<std::size_t>(std::max(slot.result, 0L));
+      if (slot.result < static_cast<long>(slot.length)) broken_ = true;
+      ++first_;
+    }
+  }
+
+  int fd_;
+  const WriteSource& source_;
+  std::size_t alignment_;
+  io_uring* ring_;
+  std::size_t first_ = 0, next_ = 0;  // slices [first_, next_) not yet counted
+  std::size_t written_ = 0;
+  bool broken_ = false;
+};
 
 }  // namespace
 
-std::size_t WriteDirect(int fd, const unsigned char* bytes, std::size_t count) {
-  std::size_t done = 0;
-  if (count < kSmallestDirectWrite || !SliceBuffer()) return 0;
-  if (!WriteUpToAlignment(fd, bytes, count, &done) || !SetDirect(fd, true)) return done;
-  while (count - done >= kAlignment) {
-    std::size_t slice = std::min(kSliceBytes, (count - done) / kAlignment * kAlignment);
-    std::memcpy(SliceBuffer(), bytes + done, slice);
-    ssize_t put = write(fd, SliceBuffer(), slice);
-    if (put < 0 && errno == EINTR) continue;
-    // A short or refused direct write ends the direct part: the ordinary
-    // writes that follow find out why, or use the last unaligned blocks.
-    if (put <= 0) break;
-    done += static_cast<std::size_t>(put);
-    if (static_cast<std::size_t>(put) < slice) break;
+std::size_t WriteDirect(int fd, const WriteSource& source, std::size_t count) {
+  if (count < kSmallestDirectWrite) return 0;
+  DirectAlignment alignment = DirectAlignmentOf(fd);
+  off_t here = lseek(fd, 0, SEEK_CUR);
+  if (alignment.memory == 0 || here < 0) return 0;
+  auto position = static_cast<std::uint64_t>(here);
+  std::size_t head = (alignment.offset - position % alignment.offset) % alignment.offset;
+  head = std::min(head, count);
+  std::size_t done = WriteOrdinary(fd, source, head);
+  if (done < head || !SetDirect(fd, true)) return done;
+
+  std::size_t middle = (count - head) / alignment.offset * alignment.offset;
+  std::size_t strictest = std::max(alignment.memory, alignment.offset);
+  if (strictest <= kCopyAlignment) {
+    done += SliceWriter(fd, source, strictest).Write(head, position + head, middle);
   }
   SetDirect(fd, false);
+  lseek(fd, static_cast<off_t>(position + done), SEEK_SET);
   return done;
 }
 

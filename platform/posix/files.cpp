@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "direct_write.h"
@@ -161,18 +162,34 @@ WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::s
   return kSuccess;
 }
 
-WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  *written = WriteDirect(AsDescriptor(handle), bytes, count);
-  // write() may take less than asked; one call of ours is one whole write.
+namespace {
+
+// One call of ours is one whole write: direct writes first where they serve,
+// then ordinary ones, looped, since write() may take less than asked.
+WinError WriteWhole(int fd, const WriteSource& source, std::size_t count, std::size_t* written) {
+  *written = WriteDirect(fd, source, count);
   while (*written < count) {
-    ssize_t put = ::write(AsDescriptor(handle), bytes + *written, count - *written);
+    ssize_t put =
+        ::write(fd, source.At(*written), std::min(count - *written, source.RunAt(*written)));
     if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return TransferError(AsDescriptor(handle));
+    if (put < 0) return TransferError(fd);
     if (put == 0) return kDiskFull;
     *written += static_cast<std::size_t>(put);
   }
   return kSuccess;
+}
+
+}  // namespace
+
+WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written) {
+  return WriteWhole(AsDescriptor(handle), {static_cast<const unsigned char*>(data), count, false},
+                    count, written);
+}
+
+WinError WriteRepeatedToFile(FileHandle handle, const void* slice, std::size_t slice_size,
+                             std::size_t count, std::size_t* written) {
+  return WriteWhole(AsDescriptor(handle),
+                    {static_cast<const unsigned char*>(slice), slice_size, true}, count, written);
 }
 
 WinError FlushToDevice(FileHandle handle) {

@@ -2,6 +2,7 @@
 // with critical-error boxes suppressed and is judged by GetLastError alone.
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/common/wildcard.h"
@@ -143,6 +144,19 @@ WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std
   WriteFile(AsHandle(handle), data, ClampToDword(count), &done, nullptr);
   *written = done;
   return call.Finish();
+}
+
+WinError WriteRepeatedToFile(FileHandle handle, const void* slice, std::size_t slice_size,
+                             std::size_t count, std::size_t* written) {
+  *written = 0;
+  while (*written < count) {
+    std::size_t done = 0;
+    WinError error = WriteToFile(handle, slice, std::min(slice_size, count - *written), &done);
+    *written += done;
+    if (error != kSuccess) return error;
+    if (done == 0) return kDiskFull;
+  }
+  return kSuccess;
 }
 
 WinError FlushToDevice(FileHandle handle) {
