@@ -26,7 +26,14 @@ struct OpenFileRecord {
   std::array<char, kReadAheadSize> read_ahead{};
   std::size_t read_ahead_count = 0;
   std::size_t read_ahead_next = 0;
+  bool flushing = false;  // a flush was started and not yet finished
 };
+
+os::WinError FinishStartedFlush(OpenFileRecord& file) {
+  if (!file.flushing) return os::kSuccess;
+  file.flushing = false;
+  return os::FinishFlush(file.handle);
+}
 
 // The process-wide open-file table, most recently opened first.
 std::list<OpenFileRecord>& OpenFiles() {
@@ -164,8 +171,10 @@ void CloseFile(ErrorState& state, FileNumber number) {
   OpenFileRecord file = std::move(*found);
   OpenFiles().erase(found);
 
-  os::WinError error = os::kSuccess;
-  if (file.mode == FileMode::kOutput && file.is_disk) error = os::TruncateAtPosition(file.handle);
+  os::WinError error = FinishStartedFlush(file);
+  if (error == os::kSuccess && file.mode == FileMode::kOutput && file.is_disk) {
+    error = os::TruncateAtPosition(file.handle);
+  }
   os::WinError close_error = os::CloseFileHandle(file.handle);
   if (error == os::kSuccess) error = close_error;
   state.RecordOsError(error);
@@ -249,8 +258,21 @@ void SetWriteFault(WriteFault fault) {
 void FlushFile(ErrorState& state, FileNumber number) {
   OpenFileRecord* file = AnyOpenFile(state, number);
   if (!file || !file->is_disk) return;
-  os::WinError error = os::FlushToDevice(file->handle);
+  os::WinError error = FinishStartedFlush(*file);
+  if (error == os::kSuccess) error = os::FlushToDevice(file->handle);
   state.RecordOsError(error);
+}
+
+void StartFlush(FileNumber number) {
+  auto file = FindOpen(number);
+  if (file == OpenFiles().end() || !file->is_disk || file->flushing) return;
+  os::StartFlush(file->handle);
+  file->flushing = true;
+}
+
+void FinishFlush(ErrorState& state, FileNumber number) {
+  OpenFileRecord* file = AnyOpenFile(state, number);
+  if (file) state.RecordOsError(FinishStartedFlush(*file));
 }
 
 void WriteText(ErrorState& state, FileNumber number, std::string_view text) {

@@ -54,6 +54,12 @@ void SetWriteFault(WriteFault fault);
 // Any mode: sends what was written to the device before the file is closed, so
 // that data never stays only in the cache.
 void FlushFile(ErrorState& state, FileNumber number);
+// The same in two steps, so that the program writes on while the device
+// works: StartFlush begins sending what the file holds so far (nothing when a
+// flush is under way already), FinishFlush waits for it and records a
+// failure. Closing a file, or flushing it whole, finishes a flush first.
+void StartFlush(FileNumber number);
+void FinishFlush(ErrorState& state, FileNumber number);
 
 // Output mode: a short write is a full disk (61), or 57 for other devices.
 void WriteText(ErrorState& state, FileNumber number, std::string_view text);

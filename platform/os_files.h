@@ -50,6 +50,12 @@ WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std
 WinError WriteRepeatedToFile(FileHandle handle, const void* slice, std::size_t slice_size,
                              std::size_t count, std::size_t* written);
 WinError FlushToDevice(FileHandle handle);
+// The same flush in two steps, so that the program writes on while the
+// device works: StartFlush begins sending what the file holds so far to the
+// device and returns at once; FinishFlush waits until that is there, and
+// reports the failure of either step. A file has one flush under way at most.
+void StartFlush(FileHandle handle);
+WinError FinishFlush(FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);
 

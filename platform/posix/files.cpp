@@ -197,6 +197,16 @@ WinError FlushToDevice(FileHandle handle) {
   return kSuccess;
 }
 
+// The kernel starts writing the file's dirty pages back; what fails there
+// shows in the flush that finishes it.
+void StartFlush(FileHandle handle) {
+  sync_file_range(AsDescriptor(handle), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+WinError FinishFlush(FileHandle handle) {
+  return FlushToDevice(handle);
+}
+
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {
   struct stat info;
   *size = 0;

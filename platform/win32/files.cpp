@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "platform/common/wildcard.h"
 #include "platform/os_files.h"
@@ -163,6 +166,63 @@ WinError FlushToDevice(FileHandle handle) {
   GuardedCall call;
   FlushFileBuffers(AsHandle(handle));
   return call.Finish();
+}
+
+namespace {
+
+// Windows' flush waits for the device: a thread of its own flushes a file
+// while the program's one thread writes on. It lives as long as the process.
+class Flusher {
+ public:
+  static Flusher& Instance() {
+    static Flusher* flusher = new Flusher;  // never destroyed: the process ends it
+    return *flusher;
+  }
+  void Start(FileHandle handle) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+    handle_ = handle;
+    busy_ = true;
+    changed_.notify_all();
+  }
+  WinError Finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+    return result_;
+  }
+
+ private:
+  Flusher() {
+    std::thread([this] { Serve(); }).detach();
+  }
+  void Serve() {
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return busy_; });
+      FileHandle handle = handle_;
+      lock.unlock();
+      WinError result = FlushToDevice(handle);
+      lock.lock();
+      result_ = result;
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  FileHandle handle_ = kNoFile;
+  bool busy_ = false;
+  WinError result_ = kSuccess;
+};
+
+}  // namespace
+
+void StartFlush(FileHandle handle) {
+  Flusher::Instance().Start(handle);
+}
+
+WinError FinishFlush(FileHandle) {
+  return Flusher::Instance().Finish();
 }
 
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {
