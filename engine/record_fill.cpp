@@ -72,8 +72,12 @@ bool WriteNewFile(const std::string& path, std::string_view bytes, Flush flush) 
   return state.Number() == files::kNoError;
 }
 
+std::string DriveRoot() {
+  return Program().temp_folder_path.substr(0, 2);  // "E:"
+}
+
 bool FreeBytes(std::uint64_t* free_bytes) {
-  return os::QueryFreeBytes(Program().temp_folder_path.substr(0, 2), free_bytes) == os::kSuccess;
+  return os::QueryFreeBytes(DriveRoot(), free_bytes) == os::kSuccess;
 }
 
 // Writes the first record file with the largest size that the filesystem
@@ -120,6 +124,9 @@ void FillFreeRecords(const ErrorState& run, RunWindow& window, Clock& clock,
   if (chunk.empty()) return;
   window.SetStatus(kRecordFillText);
   window.PumpStep();
+  // The filesystem's own records of the fill files reach their home blocks
+  // before the files are deleted (ext4's journal).
+  os::CheckpointJournal(DriveRoot());
   ErrorState ignored;
   files::DeleteFiles(ignored, Program().temp_folder_path + kReserveName);
   std::string record = RecordBytes(chunk);
