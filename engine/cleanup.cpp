@@ -2,6 +2,7 @@
 
 #include "engine/number_text.h"
 #include "engine/program_state.h"
+#include "engine/record_fill.h"
 #include "files/file_access.h"
 #include "files/folders.h"
 
@@ -16,6 +17,7 @@ void ShowErrorReport(RunWindow& window, files::ErrorNumber number) {
 void DeleteFillFiles(files::ErrorState& state, RunWindow& window) {
   const std::string& folder = Program().temp_folder_path;
   files::DeleteFiles(state, folder + kFillFilePattern);
+  DeleteRecordFiles(state);
   if (state.Check()) return;
   window.PumpStep();
   files::RemoveFolder(state, folder);
@@ -34,6 +36,7 @@ void CleanUpAfterCancel() {
   const std::string& folder = Program().temp_folder_path;
   if (folder.empty()) return;
   files::DeleteFiles(ignored, folder + kFillFilePattern);
+  DeleteRecordFiles(ignored);
   files::RemoveFolder(ignored, folder);
 }
 

@@ -8,6 +8,7 @@
 #include "engine/program_state.h"
 #include "engine/progress_text.h"
 #include "engine/random_bytes.h"
+#include "engine/record_fill.h"
 #include "files/file_access.h"
 #include "files/folders.h"
 #include "platform/os_drives.h"
@@ -186,6 +187,7 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   // them changes nothing recorded: the end-of-run sequence tries again.
   ErrorState leftovers;
   files::DeleteFiles(leftovers, Program().temp_folder_path + kFillFilePattern);
+  PrepareRecordFill(wipe_type, source_path);
   std::uint64_t free_bytes = 0;
   os::QueryFreeBytes(drive_root, &free_bytes);
   auto gigabytes = static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte);
@@ -197,6 +199,7 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   state.SetTrap();
   if (writer.WriteRemainderPart(remainder)) writer.WriteGigabyteParts(gigabytes);
   writer.FlushEndedFillFile();
+  FillFreeRecords(state, window, clock, writer.chunk, [&writer] { writer.WaitWhilePaused(); });
   EndOfRun(state, window);
 }
 

@@ -30,4 +30,12 @@ WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free);
 // from here on. Windows needs nothing of it.
 WinError HoldDrive(std::string_view drive_root);
 
+// Has the filesystem write what its journal holds to its home blocks now,
+// before the fill files are deleted. ext4 may write a block that a fill file
+// took for its own bookkeeping (the index of its extents) only to the
+// journal; deleting the file cancels the home write, and the block keeps
+// what a deleted file left in it. Where the filesystem has no such request
+// (or, on Linux, without root's rights) nothing happens.
+void CheckpointJournal(std::string_view drive_root);
+
 }  // namespace kelvor::os

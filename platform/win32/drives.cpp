@@ -23,4 +23,6 @@ WinError HoldDrive(std::string_view) {
   return kSuccess;  // a drive letter names one volume for as long as it is there
 }
 
+void CheckpointJournal(std::string_view) {}  // no Windows call asks for it
+
 }  // namespace kelvor::os

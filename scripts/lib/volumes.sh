@@ -21,6 +21,22 @@ ext4_mount() {
   echo 0 >"/sys/fs/ext4/${device#/dev/}/reserved_clusters"
 }
 
+# ntfs_image IMAGE SIZE_MIB: a fresh, empty NTFS filesystem in the file IMAGE.
+ntfs_image() {
+  rm -f "$1"
+  truncate -s "$2M" "$1"
+  mkntfs -q -F -f "$1" >/dev/null 2>&1
+}
+
+# ntfs_mount IMAGE FOLDER: mounts an NTFS image with ntfs-3g on FOLDER,
+# through a loop device, so that unmounting waits until ntfs-3g has written
+# everything. Its files are root's alone (umask 077): the Linux build works
+# only in folders that nobody else may write.
+ntfs_mount() {
+  mkdir -p "$2"
+  mount -t ntfs-3g -o loop,umask=077 "$1" "$2"
+}
+
 # unmount FOLDER: unmounts FOLDER if something is mounted there.
 unmount() {
   if mountpoint -q "$1"; then umount "$1"; fi

@@ -10,6 +10,7 @@
 
 #include "engine/cleanup.h"
 #include "engine/program_state.h"
+#include "engine/record_fill.h"
 #include "fakes.h"
 #include "files/file_access.h"
 #include "platform/os_drives.h"
@@ -162,11 +163,13 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly
     return written > on_device ? written - on_device : 0;
   };
   window_.on_pump = [&] { most_behind = std::max(most_behind, behind()); };
-  BeforeDeletion([&] {
+  window_.on_status = [&](const std::string& text) {
+    // The fill has filled the drive; the reserve for the record files is still held.
+    if (text == kRecordFillText) os::QueryFreeBytes(test::kExt4Drive, &free_left);
+    if (text != kDeletingStatus) return;
     behind_at_deletion = behind();
     kelvor1_length = fs::file_size(Native(test::kExt4Drive, "Kelvor1.dat"));
-    os::QueryFreeBytes(test::kExt4Drive, &free_left);
-  });
+  };
   Run(test::kExt4Drive, kAllZeros);
   EXPECT_GT(kelvor1_length, 0u);
   EXPECT_LT(kelvor1_length, kGigabyteFileSize);

@@ -1,0 +1,40 @@
+// Erasure beyond the free space: the file records of small deleted files.
+// NTFS keeps a file of a few hundred bytes inside its file record; deleting
+// it only marks the record free, so filling the free clusters never reaches
+// its data. Once the fill files have filled the drive, this stage creates
+// small files holding the run's fill pattern until the filesystem refuses
+// one: each new file takes a free record, and free records are reused before
+// the record table can grow.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/chunks.h"
+#include "engine/run_window.h"
+#include "files/error_state.h"
+
+namespace kelvor::engine {
+
+inline constexpr const char* kRecordFillText = "Overwriting free file records ...";
+
+// At the start of a run, before the free space is measured: deletes the
+// record files that a killed run left, makes the first folder for them while
+// the drive still has room for its name, and writes the reserve file with
+// the run's fill pattern. Its space, given back just before the stage, is
+// where the folders' indexes of names grow. Failures only mean less reach.
+void PrepareRecordFill(WipeType wipe_type, const std::string& source_path);
+
+// The stage, run when the writing left no failure but the full disk. Each
+// record file holds the first bytes of `chunk`, the run's last chunk.
+// `wait_while_paused` is the run's pause check; it takes a pump step, inside
+// which a Cancel ends the program.
+void FillFreeRecords(const files::ErrorState& run, RunWindow& window, Clock& clock,
+                     const Chunk& chunk, const std::function<void()>& wait_while_paused);
+
+// Deletes the record files and their folders of the current or last run.
+// Goes on past a failure, and records the first one (nothing to delete is
+// none) unless the state already holds a failure, which came first.
+void DeleteRecordFiles(files::ErrorState& state);
+
+}  // namespace kelvor::engine
