@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/os_window.h"
+#include "platform/os_time.h"
 
 namespace kelvor::engine {
 

@@ -8,8 +8,6 @@
 namespace kelvor::ui {
 namespace {
 
-constexpr unsigned kClicked = 0;  // BN_CLICKED, also a menu item
-constexpr unsigned kAcceleratorClicked = 1;
 constexpr std::size_t kDriveTextLength = 2;  // "C:"
 constexpr std::int32_t kPaused = 1;
 constexpr const char* kCancellingText = "Canceling and cleaning up ...";

@@ -13,6 +13,7 @@
 #include "probes/vm_probe.h"
 #include "ui/command_line.h"
 #include "ui/main_window.h"
+#include "ui/main_window_view.h"
 
 namespace kelvor::ui {
 namespace {
@@ -75,7 +76,7 @@ int StartProgram(const std::string& command_tail) {
   PrepareProgram();
 
   if (!TrimBlanks(command_tail).empty()) {
-    engine::MainWindowView no_window(os::kNoWindow);
+    MainWindowView no_window(os::kNoWindow);
     engine::SystemClock clock;
     return RunCommandLine(command_tail, no_window, clock);
   }

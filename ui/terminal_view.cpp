@@ -7,6 +7,7 @@
 #include "engine/progress_text.h"
 #include "platform/os_drives.h"
 #include "platform/os_process.h"
+#include "platform/os_window.h"
 
 namespace kelvor::ui {
 namespace {

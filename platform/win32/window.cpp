@@ -56,14 +56,4 @@ void PumpStep(WindowHandle main_window) {
   DispatchMessageW(&message);
 }
 
-LocalTime CurrentLocalTime() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return {now.wYear, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
-}
-
-void SleepMilliseconds(unsigned milliseconds) {
-  Sleep(milliseconds);
-}
-
 }  // namespace kelvor::os
