@@ -76,10 +76,9 @@ void CreateControl(WindowHandle window, const ControlSpec& control);
 // A menu bar with one popup holding the items.
 void AttachMenu(WindowHandle window, const char* popup_caption,
                 std::span<const MenuItemSpec> items);
-// The initial messages, showing the window, and the polling loop (1 ms sleep
-// when idle) until the window no longer exists.
+// The initial messages, showing the window, and pump steps until the window
+// no longer exists.
 void RunMainLoop(WindowHandle window);
-bool WindowExists(WindowHandle window);
 
 void EnableControl(WindowHandle window, int control_id, bool enabled);
 void CheckRadioButton(WindowHandle window, int first_id, int last_id, int checked_id);

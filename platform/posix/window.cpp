@@ -43,9 +43,6 @@ WindowHandle CreateMainWindow(const WindowFrame&, WindowEventHandler) {
 void CreateControl(WindowHandle, const ControlSpec&) {}
 void AttachMenu(WindowHandle, const char*, std::span<const MenuItemSpec>) {}
 void RunMainLoop(WindowHandle) {}
-bool WindowExists(WindowHandle) {
-  return false;
-}
 void EnableControl(WindowHandle, int, bool) {}
 void CheckRadioButton(WindowHandle, int, int, int) {}
 bool IsControlChecked(WindowHandle, int) {
