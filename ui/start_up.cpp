@@ -65,7 +65,6 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
 
 void PrepareProgram() {
   engine::ProgramState& program = engine::Program();
-  program.vm_flag = 0;
   os::InitControlLibrary();
   program.pause_flag = 0;
   program.vm_flag = probes::IsVirtualMachine();
