@@ -7,6 +7,8 @@
 
 namespace kelvor::engine {
 
+inline constexpr double kBytesPerMegabyte = 1048576.0;  // 2^20, the MB of the rate texts
+
 // "Rate:  12.5 MB/sec." for a rate in bytes per second.
 std::string RateText(float bytes_per_second);
 
