@@ -1,9 +1,7 @@
 // The program on Linux: the command line of the Windows program, plus mount
 // points for drives, a listing, a terminal view of the run, and interrupts
 // that clean up as Cancel does.
-#include <limits.h>
 #include <signal.h>
-#include <stdlib.h>
 
 #include <cctype>
 #include <cstdio>
@@ -13,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "drive_map.h"
 #include "engine/cleanup.h"
 #include "engine/free_space.h"
 #include "kelvor_version.h"
+#include "platform/os_mounts.h"
 #include "platform/os_process.h"
 #include "ui/command_line.h"
 #include "ui/start_up.h"
@@ -57,19 +55,6 @@ struct ListingSelector : kelvor::engine::DriveSelector {
   }
   void SelectEntry(int) override {}
 };
-
-std::string RealPath(const std::string& path) {
-  char resolved[PATH_MAX];
-  return realpath(path.c_str(), resolved) ? resolved : path;
-}
-
-std::optional<char> LetterOfMountPoint(const std::string& path) {
-  std::string wanted = RealPath(path);
-  for (const kelvor::os::DriveMapping& drive : kelvor::os::CurrentDriveMap()) {
-    if (RealPath(drive.mount_point) == wanted) return drive.letter;
-  }
-  return std::nullopt;
-}
 
 // The Linux build's names for the Windows program's options.
 constexpr std::pair<std::string_view, std::string_view> kNamedOptions[] = {
@@ -114,7 +99,7 @@ int Wipe(std::vector<std::string> arguments) {
   }
   bool mount_point = named[0] == '/';
   if (mount_point) {
-    std::optional<char> letter = LetterOfMountPoint(named);
+    std::optional<char> letter = kelvor::os::LetterOfMountPoint(named);
     if (!letter) {
       std::fprintf(stderr, "kelvor: %s is not the mount point of a listed drive\n", named.c_str());
       return kExitDriveNotListed;

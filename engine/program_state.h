@@ -6,8 +6,10 @@
 
 namespace kelvor::engine {
 
+inline constexpr std::int32_t kPaused = 1;  // the pause flag's value while paused
+
 struct ProgramState {
-  std::int32_t pause_flag = 0;   // 1 = paused; the Pause/Resume handler toggles it
+  std::int32_t pause_flag = 0;   // kPaused or 0; the Pause/Resume handler toggles it
   std::string temp_folder_path;  // of the current or last run, "C:\~KelvorTemp\"
   std::int32_t vm_flag = 0;      // 1 = start-up's probe guessed a virtual machine
 };

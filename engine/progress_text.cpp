@@ -5,7 +5,6 @@
 namespace kelvor::engine {
 namespace {
 
-constexpr double kBytesPerMegabyte = 1048576.0;
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kSecondsPerHour = 3600.0;
 constexpr double kSecondsPerDay = 86400.0;

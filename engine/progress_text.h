@@ -3,9 +3,11 @@
 
 #include <string>
 
-#include "platform/os_window.h"
+#include "platform/os_time.h"
 
 namespace kelvor::engine {
+
+inline constexpr double kBytesPerMegabyte = 1048576.0;  // 2^20, the MB of the rate texts
 
 // "Rate:  12.5 MB/sec." for a rate in bytes per second.
 std::string RateText(float bytes_per_second);

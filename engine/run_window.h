@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/free_space.h"
-#include "platform/os_window.h"
+#include "platform/os_time.h"
 
 namespace kelvor::engine {
 
@@ -30,25 +29,6 @@ class Clock {
   virtual ~Clock() = default;
   virtual os::LocalTime Now() = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
-};
-
-// The main window's status line, progress bar and drive selector, or nothing
-// at all when the handle is kNoWindow (command-line mode).
-class MainWindowView : public RunWindow, public DriveSelector {
- public:
-  explicit MainWindowView(os::WindowHandle main_window) : main_window_(main_window) {}
-  void SetStatus(std::string_view text) override;
-  void SetProgressRange(std::int32_t maximum) override;
-  void SetProgressStep(std::int32_t step) override;
-  void StepProgress() override;
-  void SetProgressPosition(std::int32_t position) override;
-  void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override;
-  void PumpStep() override;
-  void InsertEntry(int index, std::string_view text) override;
-  void SelectEntry(int index) override;
-
- private:
-  os::WindowHandle main_window_;
 };
 
 class SystemClock : public Clock {

@@ -24,7 +24,6 @@ constexpr const char* kPausedText = "Paused. Select Resume to continue, or Cance
 constexpr unsigned kPausePollSleep = 50;               // milliseconds
 constexpr double kGigabyteChunkForRate = 107374182.4;  // 2^30 ÷ 10, unrounded
 constexpr files::FileNumber kFillFileNumber = 1;
-constexpr std::int32_t kPaused = 1;
 
 // One run's writing. Every step returns false when the error trap fired, and
 // the caller returns at once: the end-of-run sequence follows.

@@ -7,12 +7,16 @@
 #include <string>
 #include <string_view>
 
-#include "native_name.h"  // NativeChar, from the implementation folder
 #include "platform/win_errors.h"
 
 namespace kelvor::os {
 
 // A name as the OS takes it: UTF-16 on Windows, a mapped POSIX path elsewhere.
+#ifdef _WIN32
+using NativeChar = wchar_t;
+#else
+using NativeChar = char;
+#endif
 using NativeName = std::basic_string<NativeChar>;
 
 // Converts the program's 8-bit text (ANSI code page) to a native name. On POSIX

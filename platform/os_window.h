@@ -1,4 +1,4 @@
-// Window, message-box and time primitives of the OS seam. With no window
+// Window and message-box primitives of the OS seam. With no window
 // (handle 0, as in command-line mode) the control updates do nothing.
 #pragma once
 
@@ -29,16 +29,6 @@ void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32
 // Handles at most one pending message of the thread, offering it to the main
 // window's dialog handling first; sleeps 1 ms when none is pending.
 void PumpStep(WindowHandle main_window);
-
-struct LocalTime {
-  int year = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int millisecond = 0;
-};
-LocalTime CurrentLocalTime();
-void SleepMilliseconds(unsigned milliseconds);
 
 // The main window, built from plain descriptions (dialog units).
 struct DialogRect {
@@ -86,10 +76,9 @@ void CreateControl(WindowHandle window, const ControlSpec& control);
 // A menu bar with one popup holding the items.
 void AttachMenu(WindowHandle window, const char* popup_caption,
                 std::span<const MenuItemSpec> items);
-// The initial messages, showing the window, and the polling loop (1 ms sleep
-// when idle) until the window no longer exists.
+// The initial messages, showing the window, and pump steps until the window
+// no longer exists.
 void RunMainLoop(WindowHandle window);
-bool WindowExists(WindowHandle window);
 
 void EnableControl(WindowHandle window, int control_id, bool enabled);
 void CheckRadioButton(WindowHandle window, int first_id, int last_id, int checked_id);

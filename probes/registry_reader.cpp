@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "files/blanks.h"
+
 namespace kelvor::probes {
 namespace {
 
@@ -11,13 +13,6 @@ constexpr std::size_t kDataBufferSize = 2048;
 constexpr std::uint32_t kDataSizeGiven = 2047;  // one byte short: a zero always follows the data
 constexpr std::uint32_t kKeyRead = 0x20019;
 constexpr os::WinError kSuccessCode = 0;
-
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
@@ -61,7 +56,7 @@ std::string ReadRegistryString(const std::string& key_path, const std::string& v
 
   // The buffer always holds a zero after the data, so this stops in bounds.
   std::string_view text(reinterpret_cast<const char*>(data.data()));
-  return std::string(TrimBlanks(text));
+  return std::string(files::TrimBlanks(text));
 }
 
 }  // namespace kelvor::probes

@@ -5,7 +5,7 @@
 namespace kelvor::ui {
 namespace {
 
-constexpr char kBlank = ' ';
+using files::kBlank;
 constexpr char kQuote = '"';
 
 }  // namespace
@@ -64,12 +64,6 @@ engine::WipeType WipeTypeFromOptions(std::string_view tail) {
   if (tail.find("/0") != std::string_view::npos) type = engine::kBinaryBlocks;
   if (tail.find("/B") != std::string_view::npos) type = engine::kAllZeros;
   return type;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t first = text.find_first_not_of(kBlank);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
 }
 
 }  // namespace kelvor::ui

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/chunks.h"
+#include "files/blanks.h"
 
 namespace kelvor::ui {
 
@@ -27,6 +28,6 @@ char RequestedDriveLetter(std::string_view first_argument);
 engine::WipeType WipeTypeFromOptions(std::string_view tail);
 
 // The tail without leading and trailing blanks (code 32 only).
-std::string_view TrimBlanks(std::string_view text);
+using files::TrimBlanks;
 
 }  // namespace kelvor::ui

@@ -3,13 +3,13 @@
 #include "engine/free_space.h"
 #include "engine/wipe_run.h"
 #include "platform/os_process.h"
+#include "ui/main_window_view.h"
 #include "ui/window_layout.h"
+#include "ui/window_messages.h"
 
 namespace kelvor::ui {
 namespace {
 
-constexpr unsigned kSetPosition = 0x0402;  // PBM_SETPOS
-constexpr unsigned kSetRange32 = 0x0406;   // PBM_SETRANGE32
 constexpr int kProgressMaximum = 100;
 constexpr int kProgressAtBuild = 30;
 
@@ -77,7 +77,7 @@ void BuildMainWindow() {
   BuildMainMenu(window);
   InitProgressBar(window, kProgressBar);
 
-  engine::MainWindowView view(window);
+  MainWindowView view(window);
   engine::FillDriveSelector(view);
   MainWindowControls controls(window);
   engine::SystemClock clock;

@@ -1,8 +1,7 @@
 // Building the main window from its layout, and the window's controls as the
-// event handler and the wipe run use them.
+// event handler uses them.
 #pragma once
 
-#include "engine/run_window.h"
 #include "platform/os_window.h"
 #include "ui/run_control.h"
 

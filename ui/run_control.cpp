@@ -8,10 +8,7 @@
 namespace kelvor::ui {
 namespace {
 
-constexpr unsigned kClicked = 0;  // BN_CLICKED, also a menu item
-constexpr unsigned kAcceleratorClicked = 1;
 constexpr std::size_t kDriveTextLength = 2;  // "C:"
-constexpr std::int32_t kPaused = 1;
 constexpr const char* kCancellingText = "Canceling and cleaning up ...";
 constexpr int kFirstNoticeYear = 2026;
 constexpr const char* kOwnerLine = "Made by the Kelvor developers.";
@@ -98,8 +95,8 @@ void RunControl::Start() {
 
 void RunControl::PauseOrResume() {
   std::int32_t& pause_flag = engine::Program().pause_flag;
-  pause_flag = pause_flag == kPaused ? 0 : kPaused;
-  window_.SetText(kPauseButton, pause_flag == kPaused ? "Resume" : "Pause");
+  pause_flag = pause_flag == engine::kPaused ? 0 : engine::kPaused;
+  window_.SetText(kPauseButton, pause_flag == engine::kPaused ? "Resume" : "Pause");
 }
 
 void RunControl::Cancel() {

@@ -10,6 +10,8 @@
 
 #include "engine/chunks.h"
 #include "engine/run_window.h"
+#include "platform/os_window.h"
+#include "ui/window_messages.h"
 
 namespace kelvor::ui {
 
@@ -29,11 +31,6 @@ class WindowControls {
   virtual void OpenHelp() = 0;
   virtual void PumpStep() = 0;
 };
-
-// Window messages the handler acts on.
-inline constexpr unsigned kClose = 0x0010;       // WM_CLOSE
-inline constexpr unsigned kNcActivate = 0x0086;  // WM_NCACTIVATE
-inline constexpr unsigned kCommand = 0x0111;     // WM_COMMAND
 
 inline constexpr const char* kHelpFile = "Kelvor.chm";
 inline constexpr std::uint32_t kAboutStyle = 0x2000;  // MB_TASKMODAL, OK only

@@ -13,6 +13,7 @@
 #include "probes/vm_probe.h"
 #include "ui/command_line.h"
 #include "ui/main_window.h"
+#include "ui/main_window_view.h"
 
 namespace kelvor::ui {
 namespace {
@@ -64,7 +65,6 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
 
 void PrepareProgram() {
   engine::ProgramState& program = engine::Program();
-  program.vm_flag = 0;
   os::InitControlLibrary();
   program.pause_flag = 0;
   program.vm_flag = probes::IsVirtualMachine();
@@ -75,7 +75,7 @@ int StartProgram(const std::string& command_tail) {
   PrepareProgram();
 
   if (!TrimBlanks(command_tail).empty()) {
-    engine::MainWindowView no_window(os::kNoWindow);
+    MainWindowView no_window(os::kNoWindow);
     engine::SystemClock clock;
     return RunCommandLine(command_tail, no_window, clock);
   }

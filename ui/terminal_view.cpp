@@ -2,19 +2,21 @@
 
 #include <algorithm>
 
+#include "engine/chunks.h"
 #include "engine/cleanup.h"
 #include "engine/number_text.h"
 #include "engine/progress_text.h"
 #include "platform/os_drives.h"
 #include "platform/os_process.h"
+#include "platform/os_window.h"
 
 namespace kelvor::ui {
 namespace {
 
 constexpr auto kQuietInterval = std::chrono::seconds(5);
 constexpr int kBarWidth = 20;
-constexpr double kBytesPerMegabyte = 1048576.0;
-constexpr double kBytesPerGigabyte = 1073741824.0;
+using engine::kBytesPerGigabyte;
+using engine::kBytesPerMegabyte;
 constexpr const char* kClearToEndOfLine = "\x1b[K";
 // The engine's status texts after each chunk begin so. They are measured in
 // whole seconds of the time of day, one chunk at a time: the view shows its

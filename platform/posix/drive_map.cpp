@@ -1,6 +1,7 @@
 #include "drive_map.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,12 @@ std::string UnescapeMountField(std::string_view field) {
     }
   }
   return out;
+}
+
+// The path with its links resolved, or as it is when that fails.
+std::string RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) ? resolved : path;
 }
 
 bool IsFolder(const std::string& path) {
@@ -206,6 +213,14 @@ std::optional<std::string> MountPointOfDrive(char letter) {
   letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   for (const DriveMapping& drive : CurrentDriveMap()) {
     if (drive.letter == letter) return drive.mount_point;
+  }
+  return std::nullopt;
+}
+
+std::optional<char> LetterOfMountPoint(const std::string& path) {
+  std::string wanted = RealPath(path);
+  for (const DriveMapping& drive : CurrentDriveMap()) {
+    if (RealPath(drive.mount_point) == wanted) return drive.letter;
   }
   return std::nullopt;
 }

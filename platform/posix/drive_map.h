@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/os_mounts.h"  // MountPointOfDrive, LetterOfMountPoint
+
 namespace kelvor::os {
 
 struct DriveMapping {
@@ -46,8 +48,6 @@ bool IsMountRoot(int folder);
 // table (folders only). Read anew on every call; a run holds its drive
 // (HoldDrive), so that volumes mounted or removed meanwhile cannot move it.
 std::vector<DriveMapping> CurrentDriveMap();
-
-std::optional<std::string> MountPointOfDrive(char letter);
 
 // A program path in its POSIX form, for the file calls: backslashes become
 // slashes, and a path that begins with a drive letter becomes "D:/" and its

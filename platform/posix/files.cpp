@@ -72,6 +72,16 @@ WinError CheckOpened(int fd, unsigned access) {
   return own_plain_file && !IsReadOnlyFile(info) ? kSuccess : kAccessDenied;
 }
 
+// The folder of a name that is to be deleted, and what stands at the name
+// itself (a link as the link, never what it leads to).
+WinError LocateToDelete(const NativeName& name, Place* place, struct stat* info) {
+  if (WinError error = Locate(name, Intent::kChange, place)) return error;
+  if (fstatat(place->folder, place->leaf.c_str(), info, AT_SYMLINK_NOFOLLOW) != 0) {
+    return LastError();
+  }
+  return kSuccess;
+}
+
 // Files open without sharing take an exclusive lock, as Windows opens them.
 WinError TakeSharing(int fd, Sharing sharing) {
   int lock = sharing == Sharing::kReaders ? LOCK_SH : LOCK_EX;
@@ -223,11 +233,8 @@ WinError CloseFileHandle(FileHandle handle) {
 // Deleting takes no lock: nobody else can keep the program's files.
 WinError RemoveFile(const NativeName& name) {
   Place place;
-  if (WinError error = Locate(name, Intent::kChange, &place)) return error;
   struct stat info;
-  if (fstatat(place.folder, place.leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    return LastError();
-  }
+  if (WinError error = LocateToDelete(name, &place, &info)) return error;
   if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info)) return kAccessDenied;
   if (unlinkat(place.folder, place.leaf.c_str(), 0) != 0) return LastError();
   return kSuccess;
@@ -242,11 +249,8 @@ WinError MakeDirectory(const NativeName& name) {
 
 WinError DeleteDirectory(const NativeName& name) {
   Place place;
-  if (WinError error = Locate(name, Intent::kChange, &place)) return error;
   struct stat info;
-  if (fstatat(place.folder, place.leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    return LastError();
-  }
+  if (WinError error = LocateToDelete(name, &place, &info)) return error;
   if (!S_ISDIR(info.st_mode)) return kDirectory;
   if (unlinkat(place.folder, place.leaf.c_str(), AT_REMOVEDIR) != 0) return LastError();
   ForgetHeldFolder(name);

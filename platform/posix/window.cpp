@@ -1,11 +1,10 @@
 // No windows on POSIX: control updates do nothing, message boxes are lines on
 // standard error, and a pump step only idles.
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "platform/os_time.h"
 #include "platform/os_window.h"
 
 namespace kelvor::os {
@@ -34,22 +33,6 @@ void PumpStep(WindowHandle) {
   SleepMilliseconds(kIdleSleep);
 }
 
-LocalTime CurrentLocalTime() {
-  timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
-  tm local;
-  localtime_r(&now.tv_sec, &local);
-  return {local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec,
-          static_cast<int>(now.tv_nsec / 1000000)};
-}
-
-void SleepMilliseconds(unsigned milliseconds) {
-  timespec pause{static_cast<time_t>(milliseconds / 1000),
-                 static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (nanosleep(&pause, &pause) != 0) {
-  }
-}
-
 void InitControlLibrary() {}
 std::string ProgramCommandLine() {
   return {};
@@ -60,9 +43,6 @@ WindowHandle CreateMainWindow(const WindowFrame&, WindowEventHandler) {
 void CreateControl(WindowHandle, const ControlSpec&) {}
 void AttachMenu(WindowHandle, const char*, std::span<const MenuItemSpec>) {}
 void RunMainLoop(WindowHandle) {}
-bool WindowExists(WindowHandle) {
-  return false;
-}
 void EnableControl(WindowHandle, int, bool) {}
 void CheckRadioButton(WindowHandle, int, int, int) {}
 bool IsControlChecked(WindowHandle, int) {

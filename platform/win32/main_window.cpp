@@ -9,6 +9,7 @@
 
 #include "platform/os_files.h"
 #include "platform/os_window.h"
+#include "window_handle.h"
 
 namespace kelvor::os {
 namespace {
@@ -16,11 +17,6 @@ namespace {
 constexpr DWORD kWindowsClasses = 0x9FF;  // Windows 95, date and internet classes
 constexpr DWORD kMenuItemMask = 0x37;     // state, ID, submenu, type and data
 constexpr UINT kHelpDisplayContents = 1;  // HH_DISPLAY_TOC
-constexpr DWORD kIdleSleep = 1;           // milliseconds
-
-HWND AsWindow(WindowHandle window) {
-  return reinterpret_cast<HWND>(window);
-}
 
 // The one main window's event handler, for the dialog procedure.
 WindowEventHandler& Handler() {
@@ -34,6 +30,14 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARA
   // ends the program) destroys the window.
   if (message == WM_CLOSE) DestroyWindow(window);
   return FALSE;
+}
+
+// The program's 8-bit text (ANSI code page) of a wide text.
+std::string ToAnsiText(const wchar_t* wide) {
+  int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string text(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+  return text;
 }
 
 void AppendWide(std::vector<WORD>& words, std::string_view text) {
@@ -86,11 +90,7 @@ void InitControlLibrary() {
 }
 
 std::string ProgramCommandLine() {
-  const wchar_t* line = GetCommandLineW();
-  int size = WideCharToMultiByte(CP_ACP, 0, line, -1, nullptr, 0, nullptr, nullptr);
-  std::string text(size > 0 ? size - 1 : 0, '\0');
-  WideCharToMultiByte(CP_ACP, 0, line, -1, text.data(), size, nullptr, nullptr);
-  return text;
+  return ToAnsiText(GetCommandLineW());
 }
 
 WindowHandle CreateMainWindow(const WindowFrame& frame, WindowEventHandler handler) {
@@ -146,20 +146,7 @@ void RunMainLoop(WindowHandle window) {
     Handler()(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
   }
   ShowWindow(main, SW_SHOW);
-  while (IsWindow(main)) {
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      Sleep(kIdleSleep);
-      continue;
-    }
-    if (IsWindow(main) && IsDialogMessageW(main, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-bool WindowExists(WindowHandle window) {
-  return IsWindow(AsWindow(window));
+  while (IsWindow(main)) PumpStep(window);
 }
 
 void EnableControl(WindowHandle window, int control_id, bool enabled) {
@@ -182,10 +169,7 @@ std::string SelectedComboText(WindowHandle window, int control_id) {
   if (length == CB_ERR) return {};
   std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
-  int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string text(size > 0 ? size - 1 : 0, '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
-  return text;
+  return ToAnsiText(wide.c_str());
 }
 
 WindowHandle FocusedWindow() {

@@ -4,16 +4,13 @@
 
 #include "platform/os_files.h"
 #include "platform/os_window.h"
+#include "window_handle.h"
 
 namespace kelvor::os {
 namespace {
 
 constexpr DWORD kMessageBoxDelay = 5;  // milliseconds
 constexpr DWORD kIdleSleep = 1;
-
-HWND AsWindow(WindowHandle window) {
-  return reinterpret_cast<HWND>(window);
-}
 
 }  // namespace
 
@@ -54,16 +51,6 @@ void PumpStep(WindowHandle main_window) {
   }
   TranslateMessage(&message);
   DispatchMessageW(&message);
-}
-
-LocalTime CurrentLocalTime() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return {now.wYear, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
-}
-
-void SleepMilliseconds(unsigned milliseconds) {
-  Sleep(milliseconds);
 }
 
 }  // namespace kelvor::os

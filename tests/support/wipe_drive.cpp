@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/run_window.h"
 #include "engine/wipe_run.h"
+#include "ui/main_window_view.h"
 
 namespace {
 
-class PrintingView : public kelvor::engine::MainWindowView {
+class PrintingView : public kelvor::ui::MainWindowView {
  public:
   PrintingView() : MainWindowView(kelvor::os::kNoWindow) {}
   void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t) override {

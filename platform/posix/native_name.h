@@ -1,5 +1,0 @@
-#pragma once
-
-namespace kelvor::os {
-using NativeChar = char;
-}
