@@ -17,6 +17,11 @@ constexpr char kZeros = '\0';
 constexpr std::size_t kPageBytes = 4096;
 constexpr std::size_t kRepeatedSlice = 4 << 20;  // bytes of a repeated byte held
 
+// The unit of a chunk's memory: its alignment is what direct writes need.
+struct alignas(kPageBytes) Page {
+  char bytes[kPageBytes];
+};
+
 std::size_t RoundedCount(double value) {
   return static_cast<std::size_t>(RoundToDecimals(value, 0));
 }
@@ -62,7 +67,7 @@ bool ReadPattern(files::ErrorState& state, const std::string& source_path, std::
 }  // namespace
 
 void Chunk::FreeAligned::operator()(char* memory) const {
-  ::operator delete(memory, std::align_val_t{kPageBytes});
+  delete[] reinterpret_cast<Page*>(memory);
 }
 
 void Chunk::Clear() {
@@ -74,8 +79,7 @@ void Chunk::Clear() {
 char* Chunk::Allocate(std::size_t size) {
   Clear();  // the old bytes go first: never two chunks at once
   std::size_t pages = std::max<std::size_t>((size + kPageBytes - 1) / kPageBytes, 1);
-  memory_.reset(static_cast<char*>(
-      ::operator new(pages * kPageBytes, std::align_val_t{kPageBytes}, std::nothrow)));
+  memory_.reset(reinterpret_cast<char*>(new (std::nothrow) Page[pages]));
   if (memory_) size_ = held_ = size;
   return memory_.get();
 }
