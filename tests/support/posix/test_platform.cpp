@@ -95,7 +95,7 @@ bool PrepareTestEnvironment() {
   std::string root = VolumesRoot();
   if (root.empty()) {
     std::fprintf(stderr,
-                 "KELVOR_TEST_VOLUMES must name the test volumes (tests/support/test-volumes)\n");
+                 "KELVOR_TEST_VOLUMES must name the test volumes (tests/support/test-volumes.sh)\n");
     return false;
   }
   std::string drives = "T=" + root + "/work;F=" + root + "/full;W=" + root + "/ro;S=" + root +

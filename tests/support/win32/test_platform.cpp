@@ -32,7 +32,7 @@ void DeleteKeyTree(HKEY parent, const std::string& subkey) {
 }
 
 // The host folders of the test volumes that the prefix maps to drives
-// (tests/support/test-volumes), below KELVOR_TEST_VOLUMES.
+// (tests/support/test-volumes.sh), below KELVOR_TEST_VOLUMES.
 constexpr std::pair<std::string_view, const char*> kVolumeFolders[] = {
     {kSmallDrive, "small"}, {kLargeDrive, "large"}, {kExt4Drive, "ext4"}};
 
@@ -58,7 +58,7 @@ std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
   return std::nullopt;
 }
 
-// The types set through Wine's drive configuration by tests/support/test-volumes.
+// The types set through Wine's drive configuration by tests/support/test-volumes.sh.
 // (C:, the prefix's own drive, is on the host's disk, whose free space other
 // programs change at any moment; the window test sees it listed.)
 std::vector<DriveExpectation> ExpectedDriveTypes() {

@@ -8,7 +8,7 @@
 # a run by SIGINT while it overwrites the free file records: the volume must
 # be clean afterwards.
 # Usage: erasure ext4|ntfs ROOT WIPE_DRIVE [RUNNER...]  (a Windows build's
-# programs run through RUNNER: its wine-run with the Wine's arch)
+# programs run through RUNNER: its wine-run.sh with the Wine's arch)
 set -euo pipefail
 filesystem=$1 root=$2 wipe_drive=$3
 shift 3

@@ -6,7 +6,7 @@
 # CR LF ends, and its Kelvor.exe carries the version resource; SHA256SUMS
 # fits both. The version wanted is the one in CMakeLists.txt.
 #
-# Usage: tests/release/check [DIST]   (default: dist)
+# Usage: tests/release/check.sh [DIST]   (default: dist)
 # Prints one line per check; exits 1 when any check fails.
 set -uo pipefail
 cd "$(dirname "$0")/../.."

@@ -59,7 +59,7 @@ wine_up() {
 
 case $action in
   up)
-    if [ "$(id -u)" -ne 0 ]; then echo "test-volumes: mounting needs root" >&2; exit 1; fi
+    if [ "$(id -u)" -ne 0 ]; then echo "test-volumes.sh: mounting needs root" >&2; exit 1; fi
     for volume in "${tmpfs_volumes[@]}"; do mount_tmpfs "${volume%%:*}" "${volume#*:}"; done
     make_read_only
     mount_ext4
@@ -82,5 +82,5 @@ case $action in
     exit 0
     ;;
 esac
-echo "usage: test-volumes up|down ROOT RESULTS PLATFORM PREFIX" >&2
+echo "usage: test-volumes.sh up|down ROOT RESULTS PLATFORM PREFIX" >&2
 exit 2

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Counts the test cases of one build tree's CTest run.
 
-Usage: count-results JUNIT RESULTS_DIR
+Usage: count-results.py JUNIT RESULTS_DIR
 JUNIT is CTest's own report (ctest --output-junit); RESULTS_DIR holds the
 GoogleTest reports, one per group. A group with a GoogleTest report counts its
 cases; a group without one (a script) counts as one case. A group that failed

@@ -3,7 +3,7 @@
 that passes everything through to a backing folder until a given number of
 bytes has been written to its files, and from then on fails as told.
 
-Usage: faultfs BACKING MOUNTPOINT --after BYTES --errno EIO|ENOSPC|EROFS
+Usage: faultfs.py BACKING MOUNTPOINT --after BYTES --errno EIO|ENOSPC|EROFS
                 [--fail writes|flushes|everything] [--flush-errno ERRNO]
   writes      every write after the limit fails (deleting still works)
   flushes     writes go on, but every flush of a file fails once the limit

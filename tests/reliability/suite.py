@@ -96,7 +96,7 @@ def remount(image):
 def mount_faultfs(stack, backing, after, error, fail, flush_error=None):
     """G: as a view of `backing` whose writes start failing after `after` bytes."""
     flush_option = ["--flush-errno", flush_error] if flush_error else []
-    server = subprocess.Popen([os.path.join(HERE, "faultfs"), backing, VOLUME, "--after",
+    server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME, "--after",
                                str(after), "--errno", error, "--fail", fail, *flush_option],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -212,7 +212,7 @@ class Run:
                  closed_output=False):
         env = dict(os.environ)
         if WINDOWS:
-            command = [os.path.join(HERE, "..", "support", "wine-run"),
+            command = [os.path.join(HERE, "..", "support", "wine-run.sh"),
                        os.environ["KELVOR_WINE_ARCH"], os.environ["KELVOR_RUNNER"], drive,
                        *arguments]
         else:
