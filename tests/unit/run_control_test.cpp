@@ -7,7 +7,6 @@
 #include "engine/program_state.h"
 #include "fakes.h"
 #include "ui/control_ids.h"
-#include "ui/window_layout.h"
 
 namespace kelvor::ui {
 namespace {
@@ -89,21 +88,20 @@ TEST_F(RunControlTest, StartRunsTheSelectedDriveWithTheCheckedTypeThenIsIdleAgai
   EXPECT_EQ(runs_.back().type, engine::kBinaryBlocks);
 }
 
-TEST_F(RunControlTest, StartWithoutASelectedDriveDoesNothing) {
+// Start with no drive selected, another notification of Start, and the
+// other controls.
+TEST_F(RunControlTest, NothingElseStartsARun) {
   window_.selected_entry.clear();
   Command(kStartButton);
-  EXPECT_TRUE(runs_.empty());
-  EXPECT_TRUE(window_.enabled[kStartButton]);
-  EXPECT_TRUE(window_.texts.empty());
-}
-
-TEST_F(RunControlTest, OnlyClicksStartAndOtherControlsStartNothing) {
-  Command(kStartButton, 5);  // another notification
+  window_.selected_entry = "S:\\    Ram Disk Drive";
+  Command(kStartButton, 5);
   for (int id : {kAllOnesButton, kCycleCheckBox, kDriveSelector, kProgressBar, 2 /* Esc */}) {
     Command(id);
   }
   EXPECT_TRUE(runs_.empty());
   EXPECT_TRUE(ended_with_.empty());
+  EXPECT_TRUE(window_.enabled[kStartButton]);
+  EXPECT_TRUE(window_.texts.empty());
 }
 
 TEST_F(RunControlTest, RestartRepeatsTheSameTypeAndResetsTheButtons) {
@@ -193,6 +191,7 @@ TEST_F(RunControlTest, FocusIsSavedOnDeactivationAndGivenBack) {
   EXPECT_EQ(window_.focus, 0x5555u);
 }
 
+// The About box names the years up to the clock's, and a virtual machine.
 TEST_F(RunControlTest, HelpAndAbout) {
   Command(kHelpMenuItem);
   EXPECT_EQ(window_.help_opened, 1);
@@ -202,9 +201,6 @@ TEST_F(RunControlTest, HelpAndAbout) {
   EXPECT_EQ(window_.messages[0].style, 0x2000u);
   EXPECT_EQ(window_.messages[0].text,
             "Kelvor\r\rCopyright (C) 2026 the Kelvor developers\r\rMade by the Kelvor developers.");
-}
-
-TEST_F(RunControlTest, TheAboutYearsFollowTheClockAndAVirtualMachineAddsALine) {
   clock_.year = 2029;
   engine::Program().vm_flag = 1;
   EXPECT_EQ(control_.AboutText(),
