@@ -22,12 +22,10 @@ ext4_size_mib=1400
 letters=(t:work w:ro s:small l:large x:ext4 e:erasure g:reliability d:cd)
 # Drive types for Wine's mount manager. D: is a plain folder that stands for
 # a CD drive.
-wine_drive_types=(s=ramdisk l=ramdisk t=ramdisk x=hd g=hd d=cdrom)
+wine_drive_types=(s=ramdisk l=ramdisk t=ramdisk x=hd e=hd g=hd d=cdrom)
 
 mount_tmpfs() {  # name, size
-  local dir=$root/$1
-  mkdir -p "$dir"
-  mountpoint -q "$dir" || mount -t tmpfs -o "size=$2" kelvor-test "$dir"
+  mountpoint -q "$root/$1" || tmpfs_mount "$root/$1" "$2"
 }
 
 mount_ext4() {
