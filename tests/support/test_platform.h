@@ -32,15 +32,6 @@ std::string ReadHostFile(const std::string& host_path);
 // under Windows.
 std::filesystem::path HostPath(std::string_view program_path);
 
-// The program under test (named by KELVOR_PROGRAM) run to its end with the
-// given arguments. Its error reports are collected: message boxes, read and
-// closed, under Windows; its "Kelvor: ..." lines on standard error elsewhere.
-struct ProgramResult {
-  int exit_code = -1;
-  std::vector<std::string> reports;
-};
-ProgramResult RunProgram(const std::vector<std::string>& arguments);
-
 // Watches a folder through the OS's change notification: a file made and
 // deleted again leaves no other trace.
 class FolderWatch {
