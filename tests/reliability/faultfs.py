@@ -1,18 +1,17 @@
 #!/usr/bin/python3
-"""A volume whose device starts failing partway through: a FUSE file system
-that passes everything through to a backing folder until a given number of
-bytes has been written to its files, and from then on fails as told.
-
-Usage: faultfs.py BACKING MOUNTPOINT --after BYTES --errno EIO|ENOSPC|EROFS
-                [--fail writes|flushes|everything] [--flush-errno ERRNO]
-  writes      every write after the limit fails (deleting still works)
-  flushes     writes go on, but every flush of a file fails once the limit
-              has been passed (the device lost data it had accepted)
-  everything  writes and every change to the folder tree fail, as on a
-              volume that has turned read-only
-  --flush-errno  every flush after the limit fails too, with this error
-Runs in the foreground until unmounted.
-"""
+# A volume whose device starts failing partway through: a FUSE file system
+# that passes everything through to a backing folder until a given number of
+# bytes has been written to its files, and from then on fails as told.
+#
+# Usage: faultfs.py BACKING MOUNTPOINT --after BYTES --errno EIO|ENOSPC|EROFS
+#                   [--fail writes|flushes|everything] [--flush-errno ERRNO]
+#   writes      every write after the limit fails (deleting still works)
+#   flushes     writes go on, but every flush of a file fails once the limit
+#               has been passed (the device lost data it had accepted)
+#   everything  writes and every change to the folder tree fail, as on a
+#               volume that has turned read-only
+#   --flush-errno  every flush after the limit fails too, with this error
+# Runs in the foreground until unmounted.
 import argparse
 import errno
 import os

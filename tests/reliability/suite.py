@@ -1,17 +1,16 @@
 #!/usr/bin/python3
-"""The reliability suite: whole runs of the program under test (the Linux
-build, or the Windows build under Wine through report_runner) on volumes that
-fail, fill up, vanish or hold traps, with every file of the user's
-checksummed before and after; and the Linux build's own command line.
-
-It runs as a test group of either build tree. The environment names the
-program (KELVOR_PROGRAM), the build (KELVOR_PLATFORM: posix or win32), the
-test volumes' folder (KELVOR_TEST_VOLUMES), where the report goes
-(KELVOR_RESULTS) and, for Windows, report_runner (KELVOR_RUNNER), the Wine
-that runs it (KELVOR_WINE_ARCH) and its prefix (WINEPREFIX). The suite mounts
-its own volumes on drive G: (KELVOR_TEST_VOLUMES/reliability) and unmounts
-them again. Arguments, if any, choose the cases whose names hold them.
-"""
+# The reliability suite: whole runs of the program under test (the Linux
+# build, or the Windows build under Wine through report_runner) on volumes that
+# fail, fill up, vanish or hold traps, with every file of the user's
+# checksummed before and after; and the Linux build's own command line.
+#
+# It runs as a test group of either build tree. The environment names the
+# program (KELVOR_PROGRAM), the build (KELVOR_PLATFORM: posix or win32), the
+# test volumes' folder (KELVOR_TEST_VOLUMES), where the report goes
+# (KELVOR_RESULTS) and, for Windows, report_runner (KELVOR_RUNNER), the Wine
+# that runs it (KELVOR_WINE_ARCH) and its prefix (WINEPREFIX). The suite mounts
+# its own volumes on drive G: (KELVOR_TEST_VOLUMES/reliability) and unmounts
+# them again. Arguments, if any, choose the cases whose names hold them.
 import contextlib
 import hashlib
 import os
@@ -47,8 +46,8 @@ NOBODY = 65534
 
 # ---------------------------------------------------------------- volumes
 
+# A function of scripts/lib/volumes.sh, which makes and mounts every test volume.
 def volumes(*command):
-    """A function of scripts/lib/volumes.sh, which makes and mounts every test volume."""
     subprocess.run([VOLUMES_SH, *command], check=True, stdout=subprocess.DEVNULL)
 
 
@@ -57,9 +56,9 @@ def mount_tmpfs(stack, path, size):
     stack.callback(volumes, "unmount", path)
 
 
+# A loop-mounted ext4 volume on G: whose free space programs may use, but
+# for root's share.
 def mount_ext4(stack, size_mib, root_percent=0):
-    """A loop-mounted ext4 volume on G: whose free space programs may use, but
-    for root's share."""
     image = os.path.join(WORK, "volume.img")
     volumes("ext4_image", image, str(size_mib), str(root_percent))
     stack.callback(os.remove, image)
@@ -68,8 +67,8 @@ def mount_ext4(stack, size_mib, root_percent=0):
     return image
 
 
+# Mounts an image again once the kernel has let go of its earlier mount.
 def remount(image):
-    """Mounts an image again once the kernel has let go of its earlier mount."""
     deadline = time.monotonic() + 30
     while subprocess.run(["losetup", "-j", image], capture_output=True, text=True).stdout:
         if time.monotonic() > deadline:
@@ -78,8 +77,8 @@ def remount(image):
     volumes("ext4_mount", image, VOLUME)
 
 
+# G: as a view of `backing` whose writes start failing after `after` bytes.
 def mount_faultfs(stack, backing, after, error, fail, flush_error=None):
-    """G: as a view of `backing` whose writes start failing after `after` bytes."""
     flush_option = ["--flush-errno", flush_error] if flush_error else []
     server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME, "--after",
                                str(after), "--errno", error, "--fail", fail, *flush_option],
@@ -104,8 +103,8 @@ def free_bytes(path=VOLUME):
     return info.f_bavail * info.f_frsize
 
 
+# A user's file that takes every free byte of the volume.
 def fill_up(path):
-    """A user's file that takes every free byte of the volume."""
     with open(os.path.join(path, "filler.bin"), "wb", buffering=0) as f:
         block = os.urandom(MIB)
         for size in (MIB, 64 * 1024, 4096, 1):
@@ -114,8 +113,8 @@ def fill_up(path):
                     f.write(block[:size])
 
 
+# Ends a helper process this suite started (by its handle).
 def stop(process):
-    """Ends a helper process this suite started (by its handle)."""
     if process.poll() is None:
         process.kill()
         process.wait()
@@ -144,9 +143,9 @@ def put_user_files(top, files=USER_FILES):
             f.write(os.urandom(size))
 
 
+# The temporary folder, its fill files and the folders of its record
+# files with theirs: the program's to make and delete.
 def is_programs_own(path, relative):
-    """The temporary folder, its fill files and the folders of its record
-    files with theirs: the program's to make and delete."""
     parts = relative.split(os.sep)
     if parts[0] != TEMP_FOLDER:
         return False
@@ -158,9 +157,9 @@ def is_programs_own(path, relative):
     return len(parts) == 2 and FILL_FILE.fullmatch(parts[1]) is not None
 
 
+# Every file, link and folder below `top` but the program's own, with a
+# checksum of each file's bytes.
 def snapshot(top):
-    """Every file, link and folder below `top` but the program's own, with a
-    checksum of each file's bytes."""
     seen = {}
     for folder, folders, files in os.walk(top):
         for name in folders + files:
@@ -188,11 +187,11 @@ def fill_files(top):
 
 # ---------------------------------------------------------------- the program
 
+# The program under test as its own process: by default a wipe of drive
+# G:. Natively, `drive` is the first word (None: no word at all), `drives`
+# the drive map, and the program may run as another user (`user`), with its
+# output closed, or on a terminal.
 class Run:
-    """The program under test as its own process: by default a wipe of drive
-    G:. Natively, `drive` is the first word (None: no word at all), `drives`
-    the drive map, and the program may run as another user (`user`), with its
-    output closed, or on a terminal."""
 
     def __init__(self, *arguments, cwd=None, drive=DRIVE, drives=None, user=None,
                  closed_output=False, terminal=False):
@@ -223,8 +222,8 @@ class Run:
         self.reports = re.findall(r"^Kelvor: .*?(?=\r|$)", self.output, re.M)
         return self
 
+    # Waits until the fill file `name` holds `size` bytes.
     def wait_for_part(self, name, size=PART_STARTED):
-        """Waits until the fill file `name` holds `size` bytes."""
         path = os.path.join(VOLUME, TEMP_FOLDER, name)
         deadline = time.monotonic() + RUN_TIMEOUT
         while time.monotonic() < deadline and self.process.poll() is None:
@@ -234,15 +233,15 @@ class Run:
             time.sleep(0.002)
         return False
 
+    # Signals the process that writes: the program itself.
     def kill(self, signal_number=signal.SIGKILL):
-        """Signals the process that writes: the program itself."""
         os.kill(self.process.pid if not WINDOWS else windows_program_pid(), signal_number)
 
 
+# The Linux process that runs Kelvor.exe in this build's Wine prefix.
+# Wine starts it detached from report_runner, so it is found by its command
+# line and its prefix.
 def windows_program_pid():
-    """The Linux process that runs Kelvor.exe in this build's Wine prefix.
-    Wine starts it detached from report_runner, so it is found by its command
-    line and its prefix."""
     prefix = ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode()
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
@@ -261,8 +260,8 @@ def report(number, text):
     return f"Kelvor: An Error occured: {number:3d} - {text}."
 
 
+# The wipe type whose bytes these are.
 def wipe_type_of(fill_bytes):
-    """The wipe type whose bytes these are."""
     for byte, name in ((b"\xff", "All 1's"), (b"\0", "All 0's")):
         if fill_bytes == byte * len(fill_bytes):
             return name
