@@ -173,33 +173,6 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly
   ExpectCleanEnd(test::kExt4Drive);
 }
 
-TEST_F(WipeRun, TheWallpaperFileIsThePattern) {
-  test::TestFolder folder;
-  std::string pattern(4096, '\0');
-  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i % 251);
-  folder.Write("wallpaper.bmp", pattern);
-  test::TestRegistry registry;
-  registry.SetText("Control Panel\\Desktop", "Wallpaper", "  " + folder / "wallpaper.bmp" + " ");
-
-  std::string start, end;
-  std::uint64_t length = 0;
-  BeforeDeletion([&] {
-    fs::path kelvor0 = Native(test::kSmallDrive, "Kelvor0.dat");
-    length = fs::file_size(kelvor0);
-    std::ifstream file(kelvor0, std::ios::binary);
-    start.resize(2 * pattern.size());
-    file.read(start.data(), static_cast<std::streamsize>(start.size()));
-    end.resize(pattern.size());
-    file.seekg(static_cast<std::streamoff>(length - pattern.size()));
-    file.read(end.data(), static_cast<std::streamsize>(end.size()));
-  });
-  Run(test::kSmallDrive, kBinaryBlocks);
-  EXPECT_EQ(length % (10 * pattern.size()), 0u);
-  EXPECT_EQ(start, pattern + pattern);
-  EXPECT_EQ(end, pattern);
-  ExpectCleanEnd(test::kSmallDrive);
-}
-
 // Below a gigabyte only the remainder file is written. In command-line mode
 // the first word names the drive in any of its forms and the options choose
 // the bytes; a drive that is not listed is never touched.

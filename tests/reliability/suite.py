@@ -299,13 +299,17 @@ class Suite(unittest.TestCase):
                     self.assertNotIn("\r", run.output)
                     self.assertRegex(run.output, r"\nWrote [\d.]+ [MG]B in ")
 
+    # Only files named Kelvor*.dat, in any case, are fill files; only long
+    # names count (under Wine "Kelvor notes.data" has the short name
+    # KELV~0FQ.DAT, which the pattern would match).
     def test_a_leftover_folder_keeps_everything_that_is_not_a_fill_file(self):
         mount_ext4(self.stack, 400)
         put_user_files(VOLUME)
-        put_user_files(VOLUME, {f"{TEMP_FOLDER}/notes.txt": 300,
-                                f"{TEMP_FOLDER}/Kelvor-notes.txt": 300,
-                                f"{TEMP_FOLDER}/photos/Kelvor1.dat": 4000,
-                                f"{TEMP_FOLDER}/Kelvor3.dat": 5 * MIB})
+        put_user_files(VOLUME, {f"{TEMP_FOLDER}/{name}": 300 for name in (
+            "notes.txt", "Kelvor-notes.txt", "Kelvor notes.data", "Kelvor1.dat.keep",
+            "MyKelvor1.dat", "photos/Kelvor1.dat")})
+        put_user_files(VOLUME, {f"{TEMP_FOLDER}/Kelvor3.dat": 4 * MIB,
+                                f"{TEMP_FOLDER}/kelvor4.DAT": MIB})
         before, free_before = snapshot(VOLUME), free_bytes()
         run = Run("/B", cwd=os.path.join(VOLUME, HOME)).wait()
         # The folder cannot be removed while it holds the user's files; its
@@ -524,8 +528,9 @@ class Suite(unittest.TestCase):
                      (VOLUME + "/", "--zeros", signal.SIGTERM, 143, "All 0's"),
                      ("G", "--blocks", signal.SIGHUP, 129, "Blocks of Binary Data"))
             for drive, option, signal_number, exit_code, wipe_type in cases:
-                with self.subTest(drive=drive, option=option):
+                with self.subTest(drive=drive, option=option), contextlib.ExitStack() as each:
                     run = Run(option, drive=drive)
+                    each.callback(stop, run.process)  # should a check fail first
                     # Kelvor0.dat is complete once the gigabyte part is begun.
                     self.assertTrue(run.wait_for_part("Kelvor1.dat", 1))
                     with open(os.path.join(VOLUME, TEMP_FOLDER, "Kelvor0.dat"), "rb") as f:

@@ -22,50 +22,38 @@ TEST(NumberText, TheRulesOfTheText) {
   const Case cases[] = {
       // A blank or a minus first, no zero before the point.
       {12.5, D, " 12.5"},
-      {0.05, D, " .05"},
       {-0.25, D, "-.25"},
-      {-1.5, D, "-1.5"},
-      {100, D, " 100"},
       {0.30000000000000004, D, " .3"},
       {0.1f, S, " .1"},
-      {12.3456, S, " 12.3456"},
       // Zero, not a number, negative zero and denormals are zero; infinity has its own text.
-      {0, D, " 0"},
       {-0.0, D, " 0"},
       {std::nan(""), D, " 0"},
       {kTiniest, D, " 0"},
-      {-kTiniest, D, " 0"},
       {kInfinity, D, " 9.99999999999999E+998"},
       {-kInfinity, D, "-9.99999999999999E+998"},
       {kInfinity, S, " 9.999999E+998"},
       // The significant digits plain, more in scientific form.
       {123456789012345, D, " 123456789012345"},
-      {1e15, D, " 1E+15"},
       {1234567890123456, D, " 1.23456789012346E+15"},
       {1e-15, D, " .000000000000001"},
       {1.5e-15, D, " 1.5E-15"},
-      {std::numeric_limits<double>::max(), D, " 1.79769313486232E+308"},
-      {-2.5e20, D, "-2.5E+20"},
       {12345678, S, " 1.234568E+7"},
       // Only the digit after the last one decides the rounding (ordinary
       // rounding would give 1.000001 for 1.00000051); a carry may add a digit.
       {123456789012345.5, D, " 123456789012346"},
       {123456789012344.5, D, " 123456789012344"},
-      {1234567.5, S, " 1234568"},
       {1234568.5, S, " 1234568"},
       {1.00000051, S, " 1"},
       {1.00000061, S, " 1.000001"},
       {9.999999999999999, D, " 10"},
       {999999999999999.9, D, " 1E+15"},
-      {0.09999999999999999, D, " .1"},
       {9.9999996, S, " 10"}};
   for (const Case& c : cases) EXPECT_EQ(NumberText(c.value, c.digits), c.text) << c.text;
 }
 
 TEST(RoundToDecimals, HalvesGoToTheEvenNeighbourAndInfinityAndNotANumberStay) {
   const std::tuple<double, int, double> cases[] = {
-      {2.5, 0, 2},      {3.5, 0, 4},     {-2.5, 0, -2},  {0.125, 2, 0.12},
-      {0.375, 2, 0.38}, {12.5, 2, 12.5}, {59.96, 1, 60}, {1.26, 1, 1.3}};
+      {2.5, 0, 2}, {3.5, 0, 4}, {-2.5, 0, -2}, {0.125, 2, 0.12}, {59.96, 1, 60}};
   for (auto [value, decimals, rounded] : cases)
     EXPECT_EQ(RoundToDecimals(value, decimals), rounded);
   EXPECT_TRUE(std::isinf(RoundToDecimals(kInfinity, 2)));

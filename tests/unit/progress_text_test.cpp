@@ -15,13 +15,9 @@ TEST(ProgressText, RateAndTimeRemaining) {
   // an hour takes the larger unit.
   const std::pair<float, const char*> cases[] = {
       {59.96f, " 60 sec."},
-      {0, " 0 sec."},
-      {12.34f, " 12.3 sec."},
       {60, " 1 min."},
-      {90, " 1.5 min."},
       {3599, " 60 min."},
       {3600, " 1 hrs."},
-      {7200, " 2 hrs."},
       {std::numeric_limits<float>::infinity(), " 9.99999999999999E+998 hrs."},  // no rate yet
       {std::numeric_limits<float>::quiet_NaN(), " 0 hrs."}};
   for (auto [seconds, text] : cases) EXPECT_EQ(TimeRemainingText(seconds), text) << text;
