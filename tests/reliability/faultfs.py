@@ -98,21 +98,21 @@ class FaultFS(fusepy.Operations):
         return 0
 
     # Changing the tree
-    def unlink(self, path):
+    def _change(self, action, path, *arguments):
         self._refuse_change()
-        os.unlink(self._path(path))
+        action(self._path(path), *arguments)
+
+    def unlink(self, path):
+        self._change(os.unlink, path)
 
     def mkdir(self, path, mode):
-        self._refuse_change()
-        os.mkdir(self._path(path), mode)
+        self._change(os.mkdir, path, mode)
 
     def rmdir(self, path):
-        self._refuse_change()
-        os.rmdir(self._path(path))
+        self._change(os.rmdir, path)
 
     def chmod(self, path, mode):
-        self._refuse_change()
-        os.chmod(self._path(path), mode)
+        self._change(os.chmod, path, mode)
 
     def utimens(self, path, times=None):
         os.utime(self._path(path), times)
