@@ -1,12 +1,20 @@
+#!/usr/bin/env bash
 # Size-limited volumes that the scripts and the test fixtures make and mount
-# themselves. Sourced; changes nothing until a function is called.
+# themselves. Sourced; changes nothing until a function is called. Programs
+# that are no shell run it as a command: volumes.sh FUNCTION ARGUMENT...
 
-# ext4_image IMAGE SIZE_MIB: a fresh, empty ext4 filesystem in the file IMAGE,
-# with 4 KiB blocks and no blocks kept for root.
+# tmpfs_mount FOLDER SIZE: a tmpfs of SIZE (such as 64m) on FOLDER.
+tmpfs_mount() {
+  mkdir -p "$1"
+  mount -t tmpfs -o "size=$2" kelvor-test "$1"
+}
+
+# ext4_image IMAGE SIZE_MIB [ROOT_PERCENT]: a fresh, empty ext4 filesystem in
+# the file IMAGE, with 4 KiB blocks and no blocks kept for root (or that share).
 ext4_image() {
   rm -f "$1"
   truncate -s "$2M" "$1"
-  mkfs.ext4 -q -F -m 0 -b 4096 "$1"
+  mkfs.ext4 -q -F -m "${3:-0}" -b 4096 "$1"
 }
 
 # ext4_mount SOURCE FOLDER: mounts an ext4 image (through a loop device) or a
@@ -37,7 +45,13 @@ ntfs_mount() {
   mount -t ntfs-3g -o loop,umask=077 "$1" "$2"
 }
 
-# unmount FOLDER: unmounts FOLDER if something is mounted there.
+# unmount FOLDER: unmounts FOLDER if something is mounted there; a volume
+# still in use goes as soon as it is no longer.
 unmount() {
-  if mountpoint -q "$1"; then umount "$1"; fi
+  if mountpoint -q "$1"; then umount "$1" 2>/dev/null || umount -l "$1"; fi
 }
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  "$@"
+fi

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <optional>
 
-#include "engine/cleanup.h"
 #include "engine/program_state.h"
 #include "engine/record_fill.h"
 #include "fakes.h"
@@ -17,6 +16,7 @@
 #include "platform/os_files.h"
 #include "test_folder.h"
 #include "test_platform.h"
+#include "ui/start_up.h"
 
 namespace kelvor::engine {
 namespace {
@@ -88,45 +88,32 @@ class WipeRun : public testing::Test {
     EXPECT_EQ(window_.statuses.front(), "Starting up ...");
     EXPECT_EQ(window_.statuses.back(), kDeletingStatus);
   }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& message : window_.messages) texts.push_back(message.text);
-    return texts;
-  }
 
   test::FakeWindow window_;
   test::FakeClock clock_{kTenInTheMorning, 1};  // every reading one second later
 };
 
-TEST_F(WipeRun, LessThanAGigabyteFreeGivesOnlyTheRemainderFile) {
-  Scan kelvor0;
-  std::vector<std::string> files;
-  BeforeDeletion([&] {
-    files = FolderContents(test::kSmallDrive);
-    kelvor0 = ScanFile(Native(test::kSmallDrive, "Kelvor0.dat"), '\0');
-  });
-  Run(test::kSmallDrive, kAllZeros);
-  EXPECT_EQ(files, std::vector<std::string>{"Kelvor0.dat"});
-  EXPECT_GT(kelvor0.length, 100u << 20);
-  EXPECT_EQ(kelvor0.length % 10, 0u);
-  EXPECT_EQ(kelvor0.others, 0u);
-  EXPECT_EQ(window_.progress_maximum, 0);
-  EXPECT_EQ(window_.progress_steps, 0);
-  ExpectCleanEnd(test::kSmallDrive);
-}
-
-TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnes) {
-  Scan kelvor1;
+// Paused in the middle of the gigabyte part for five pump steps, the run
+// writes nothing and sleeps between them; then it goes on.
+TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnesAndNothingIsWrittenWhilePaused) {
+  const fs::path kelvor1 = Native(test::kLargeDrive, "Kelvor1.dat");
+  Scan kelvor0, kelvor1_scan;
+  std::vector<std::uintmax_t> sizes_while_paused;
   window_.on_pump = [&] {
-    if (window_.progress_steps == 1 && kelvor1.length == 0) {
-      kelvor1 = ScanFile(Native(test::kLargeDrive, "Kelvor1.dat"), '\xff');
+    if (window_.progress_steps == 1 && kelvor1_scan.length == 0) {
+      kelvor1_scan = ScanFile(kelvor1, '\xff');
+    } else if (Program().pause_flag == 1) {
+      sizes_while_paused.push_back(fs::file_size(kelvor1));
+      if (sizes_while_paused.size() == 5) Program().pause_flag = 0;  // Resume
+    } else if (sizes_while_paused.empty() && fs::exists(kelvor1) &&
+               window_.statuses.back().find("Est Time Remaining") != std::string::npos) {
+      Program().pause_flag = 1;  // what the Pause button does
     }
   };
-  Scan kelvor0;
   BeforeDeletion([&] { kelvor0 = ScanFile(Native(test::kLargeDrive, "Kelvor0.dat"), '\xff'); });
   Run(test::kLargeDrive, kAllOnes);
-  EXPECT_EQ(kelvor1.length, kGigabyteFileSize);
-  EXPECT_EQ(kelvor1.others, 0u);
+  EXPECT_EQ(kelvor1_scan.length, kGigabyteFileSize);
+  EXPECT_EQ(kelvor1_scan.others, 0u);
   EXPECT_GT(kelvor0.length, 200u << 20);
   EXPECT_EQ(kelvor0.others, 0u);
   EXPECT_EQ(window_.progress_maximum, 1);
@@ -136,6 +123,12 @@ TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnes) {
   EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
                        "Rate:  102.4 MB/sec. Est Time Remaining:  0 sec."),
             10);
+  ASSERT_EQ(sizes_while_paused.size(), 5u);
+  EXPECT_EQ(sizes_while_paused.front(), sizes_while_paused.back());
+  EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
+                       "Paused. Select Resume to continue, or Cancel to end ..."),
+            5);
+  EXPECT_EQ(std::count(clock_.sleeps.begin(), clock_.sleeps.end(), 50u), 5);
   ExpectCleanEnd(test::kLargeDrive);
 }
 
@@ -180,85 +173,32 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly
   ExpectCleanEnd(test::kExt4Drive);
 }
 
-TEST_F(WipeRun, PseudoRandomBytesNeverHold0xFF) {
-  Scan kelvor0;
-  BeforeDeletion([&] { kelvor0 = ScanFile(Native(test::kSmallDrive, "Kelvor0.dat"), '\xff'); });
-  Run(test::kSmallDrive, kBinaryBlocks);
-  EXPECT_GT(kelvor0.length, 100u << 20);
-  EXPECT_EQ(kelvor0.others, kelvor0.length);
+// Below a gigabyte only the remainder file is written. In command-line mode
+// the first word names the drive in any of its forms and the options choose
+// the bytes; a drive that is not listed is never touched.
+TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"S:", "All 1's"}, {"s /B", "All 0's"}, {"S:\\ /0", "Blocks of Binary Data"}};
+  for (auto [tail, wipe_type] : cases) {
+    std::vector<std::string> files;
+    std::string start(1 << 16, '?');
+    BeforeDeletion([&] {
+      files = FolderContents(test::kSmallDrive);
+      std::ifstream(Native(test::kSmallDrive, "Kelvor0.dat"), std::ios::binary)
+          .read(start.data(), static_cast<std::streamsize>(start.size()));
+    });
+    EXPECT_EQ(ui::RunCommandLine(tail, window_, clock_), ui::kExitClean) << tail;
+    EXPECT_EQ(files, std::vector<std::string>{"Kelvor0.dat"}) << tail;
+    EXPECT_EQ(test::WipeTypeOf(start), wipe_type) << tail;
+  }
+  EXPECT_EQ(window_.progress_maximum, 0);
+  EXPECT_EQ(window_.progress_steps, 0);
+  std::size_t statuses = window_.statuses.size();
+  for (const char* first : {"Q:", "A:", "/B", "\t", "X\"S"}) {
+    EXPECT_EQ(ui::RunCommandLine(first, window_, clock_), ui::kExitDriveNotListed) << first;
+  }
+  EXPECT_EQ(window_.statuses.size(), statuses) << "a run began";
   ExpectCleanEnd(test::kSmallDrive);
-}
-
-TEST_F(WipeRun, TheWallpaperFileIsThePattern) {
-  test::TestFolder folder;
-  std::string pattern(4096, '\0');
-  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i % 251);
-  folder.Write("wallpaper.bmp", pattern);
-  test::TestRegistry registry;
-  registry.SetText("Control Panel\\Desktop", "Wallpaper", "  " + folder / "wallpaper.bmp" + " ");
-
-  std::string start, end;
-  std::uint64_t length = 0;
-  BeforeDeletion([&] {
-    fs::path kelvor0 = Native(test::kSmallDrive, "Kelvor0.dat");
-    length = fs::file_size(kelvor0);
-    std::ifstream file(kelvor0, std::ios::binary);
-    start.resize(2 * pattern.size());
-    file.read(start.data(), static_cast<std::streamsize>(start.size()));
-    end.resize(pattern.size());
-    file.seekg(static_cast<std::streamoff>(length - pattern.size()));
-    file.read(end.data(), static_cast<std::streamsize>(end.size()));
-  });
-  Run(test::kSmallDrive, kBinaryBlocks);
-  EXPECT_EQ(length % (10 * pattern.size()), 0u);
-  EXPECT_EQ(start, pattern + pattern);
-  EXPECT_EQ(end, pattern);
-  ExpectCleanEnd(test::kSmallDrive);
-}
-
-TEST_F(WipeRun, ALeftoverFolderIsReusedAndOtherFilesInItKept) {
-  fs::create_directory(Native(test::kSmallDrive));
-  std::ofstream(Native(test::kSmallDrive, "notes.txt")) << "not ours";
-  std::ofstream(Native(test::kSmallDrive, "Kelvor0.dat")) << "left by a killed run";
-  Run(test::kSmallDrive, kAllOnes);
-  // It cannot be removed with notes.txt in it.
-  EXPECT_EQ(MessageTexts(),
-            std::vector<std::string>{"An Error occured:  75 - Path/file access error."});
-  EXPECT_EQ(FolderContents(test::kSmallDrive), std::vector<std::string>{"notes.txt"});
-  ASSERT_FALSE(window_.messages.empty());
-  EXPECT_EQ(window_.messages[0].caption, "Kelvor");
-  EXPECT_EQ(window_.messages[0].style, 0x12000u);
-}
-
-TEST_F(WipeRun, AReadOnlyVolumeReportsTheOpeningErrorThenNothingToDelete) {
-  Run(test::kReadOnlyDrive, kAllOnes);
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"An Error occured:  76 - Path not found.",
-                                                      "An Error occured:  53 - File not found."}));
-  EXPECT_EQ(window_.progress_position, 0);
-}
-
-TEST_F(WipeRun, NothingIsWrittenWhilePaused) {
-  const fs::path kelvor1 = Native(test::kLargeDrive, "Kelvor1.dat");
-  int paused_steps = 0;
-  std::vector<std::uintmax_t> sizes_while_paused;
-  window_.on_pump = [&] {
-    bool in_gigabyte_part = window_.progress_maximum == 1 && fs::exists(kelvor1);
-    if (Program().pause_flag == 0 && paused_steps == 0 && in_gigabyte_part &&
-        window_.statuses.back().find("Est Time Remaining") != std::string::npos) {
-      Program().pause_flag = 1;  // what the Pause button does
-    } else if (Program().pause_flag == 1) {
-      sizes_while_paused.push_back(fs::file_size(kelvor1));
-      if (++paused_steps == 5) Program().pause_flag = 0;  // Resume
-    }
-  };
-  Run(test::kLargeDrive, kAllOnes);
-  ASSERT_EQ(sizes_while_paused.size(), 5u);
-  EXPECT_EQ(sizes_while_paused.front(), sizes_while_paused.back());
-  EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
-                       "Paused. Select Resume to continue, or Cancel to end ..."),
-            5);
-  EXPECT_EQ(std::count(clock_.sleeps.begin(), clock_.sleeps.end(), 50u), 5);
-  ExpectCleanEnd(test::kLargeDrive);
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // Chunk sizes and contents for every wipe type and pattern-file length, with
-// real pattern files.
+// real pattern files, and chunks written to a real file.
 #include "engine/chunks.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,95 +15,70 @@
 namespace kelvor::engine {
 namespace {
 
-using test::TestFolder;
-
 class Chunks : public testing::Test {
  protected:
+  std::string Held(WipeType type, std::uint64_t part, const std::string& source = "") {
+    return std::string(Build(type, part, source).held());
+  }
   Chunk Build(WipeType type, std::uint64_t part, const std::string& source = "") {
     Chunk chunk;
     EXPECT_TRUE(BuildChunk(state_, type, part, source, &chunk));
     return chunk;
   }
-  static std::string Held(const Chunk& chunk) { return std::string(chunk.held()); }
-  // A pattern file of `length` bytes that never repeats within 256 bytes.
-  std::string MakePattern(std::uint64_t length) {
-    std::string bytes(length, '\0');
-    for (std::uint64_t i = 0; i < length; ++i) bytes[i] = static_cast<char>(i * 7 + i / 256);
-    folder_.Write("pattern.bmp", bytes);
-    return bytes;
-  }
-  static bool AllBytesAre(const std::string& chunk, char byte) {
-    return std::all_of(chunk.begin(), chunk.end(), [byte](char c) { return c == byte; });
-  }
-  TestFolder folder_;
+  test::TestFolder folder_;
   files::ErrorState state_;
 };
 
-TEST_F(Chunks, OnesZerosAndAnyOtherTypeTakeATenthOfThePartRoundedDown) {
-  EXPECT_EQ(Held(Build(kAllOnes, 25)), std::string(2, '\xff'));
-  EXPECT_EQ(Held(Build(kAllZeros, 25)), std::string(2, '\0'));
-  EXPECT_EQ(Held(Build(7, 25)), std::string(2, '\xff'));
-  EXPECT_EQ(Build(-1, 9).size(), 0u);
-  // A gigabyte part's chunk of one byte holds a slice of it only, page-aligned.
+// A tenth of the part, rounded down; of a gigabyte part's chunk of one byte
+// only a slice is held, page-aligned. Any other type writes ones.
+TEST_F(Chunks, OnesAndZerosTakeATenthOfThePartRoundedDown) {
+  EXPECT_EQ(Held(kAllOnes, 25), std::string(2, '\xff'));
+  EXPECT_EQ(Held(kAllZeros, 25), std::string(2, '\0'));
+  EXPECT_EQ(Held(7, 25), std::string(2, '\xff'));
   Chunk gigabyte = Build(kAllZeros, kBytesPerGigabyte);
-  EXPECT_EQ(gigabyte.size(), 107374182u);
-  EXPECT_EQ(gigabyte.held().size(), 4u << 20);
-  EXPECT_TRUE(AllBytesAre(Held(gigabyte), '\0'));
+  EXPECT_EQ(gigabyte.size(), kGigabyteChunkSize);
+  EXPECT_EQ(gigabyte.held(), std::string(4 << 20, '\0'));
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(gigabyte.held().data()) % 4096, 0u);
 }
 
+// Pseudo-random bytes (without a pattern file, or with an empty one) take a
+// tenth rounded halves to even, drawn from the generator.
 TEST_F(Chunks, RandomBytesTakeATenthRoundedHalvesToEven) {
+  folder_.Write("empty.bmp", "");
   EXPECT_EQ(Build(kBinaryBlocks, 25).size(), 2u);
-  EXPECT_EQ(Build(kBinaryBlocks, 35).size(), 4u);
+  EXPECT_EQ(Build(kBinaryBlocks, 35, folder_ / "empty.bmp").size(), 4u);
   SeedRandom(0.0);
-  Chunk chunk = Build(kBinaryBlocks, kBytesPerGigabyte, folder_ / "missing.bmp");
-  ASSERT_EQ(chunk.size(), 107374182u);
-  ASSERT_EQ(chunk.held().size(), chunk.size());
-  EXPECT_EQ(chunk.held().find('\xff'), std::string::npos);
+  std::string chunk = Held(kBinaryBlocks, kBytesPerGigabyte, folder_ / "missing.bmp");
+  EXPECT_EQ(chunk.size(), kGigabyteChunkSize);
   SeedRandom(0.0);
   std::string first(1000, '\0');
   RandomBytes(first.data(), first.size());
-  EXPECT_EQ(chunk.held().substr(0, 1000), first);  // the generator's own stream
-}
-
-TEST_F(Chunks, ASmallPatternFileIsRepeated) {
-  std::string pattern = MakePattern(300);
-  std::string chunk = Held(Build(kBinaryBlocks, 600000, folder_ / "pattern.bmp"));
-  ASSERT_EQ(chunk.size(), 60000u);  // 200 copies
-  EXPECT_EQ(chunk.substr(0, 300), pattern);
-  EXPECT_EQ(chunk.substr(59700), pattern);
-  // 1073741824 ÷ 300 ÷ 10 = 357913.94 copies, rounded to 357914.
-  std::string gigabyte = Held(Build(kBinaryBlocks, kBytesPerGigabyte, folder_ / "pattern.bmp"));
-  EXPECT_EQ(gigabyte.size(), 107374200u);
-  EXPECT_EQ(gigabyte.substr(gigabyte.size() - 300), pattern);
+  EXPECT_EQ(chunk.substr(0, 1000), first);
   EXPECT_EQ(state_.Number(), files::kNoError);
-  EXPECT_TRUE(folder_.Exists("pattern.bmp"));
 }
 
-TEST_F(Chunks, APatternFileLongerThanATenthGivesItsFirstTenth) {
-  std::string pattern = MakePattern(1000);
-  for (std::uint64_t part : {5000u, 9999u, 1000u, 999u, 100u}) {
-    std::string chunk = Held(Build(kBinaryBlocks, part, folder_ / "pattern.bmp"));
-    EXPECT_EQ(chunk, pattern.substr(0, part / 10)) << part;
+// A pattern file up to a tenth of the part is repeated (rounded to whole
+// copies); a longer one gives its first tenth of the part.
+TEST_F(Chunks, APatternFileIsRepeatedOrCut) {
+  std::string pattern(1000, '\0');
+  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i * 7 + i / 256);
+  folder_.Write("pattern.bmp", pattern);
+  const std::string source = folder_ / "pattern.bmp";
+  // 1073741824 ÷ 1000 ÷ 10 = 107374.18 copies, rounded to 107374.
+  std::string gigabyte = Held(kBinaryBlocks, kBytesPerGigabyte, source);
+  EXPECT_EQ(gigabyte.size(), 107374000u);
+  EXPECT_EQ(gigabyte.substr(gigabyte.size() - 2000), pattern + pattern);
+  EXPECT_EQ(Held(kBinaryBlocks, 10000, source), pattern);
+  for (std::uint64_t part : {9999u, 100u}) {
+    EXPECT_EQ(Held(kBinaryBlocks, part, source), pattern.substr(0, part / 10)) << part;
   }
-  // Exactly a tenth: one copy.
-  EXPECT_EQ(Held(Build(kBinaryBlocks, 10000, folder_ / "pattern.bmp")), pattern);
-}
-
-TEST_F(Chunks, AnEmptyPatternFileCountsAsNoFile) {
-  folder_.Write("empty.bmp", "");
-  EXPECT_EQ(Build(kBinaryBlocks, 35, folder_ / "empty.bmp").size(), 4u);
   EXPECT_EQ(state_.Number(), files::kNoError);
-}
 
-TEST_F(Chunks, APatternFileThatCannotBeOpenedStopsATrappedBuild) {
-  MakePattern(300);
-  files::ErrorState holder;
-  files::OpenFile(holder, folder_ / "pattern.bmp", files::FileMode::kOutput, 3);  // being written
+  files::ErrorState holder;  // the pattern file is being written: it cannot be read
+  files::OpenFile(holder, source, files::FileMode::kOutput, 3);
   state_.SetTrap();
   Chunk chunk;
-  EXPECT_FALSE(
-      BuildChunk(state_, kBinaryBlocks, kBytesPerGigabyte, folder_ / "pattern.bmp", &chunk));
+  EXPECT_FALSE(BuildChunk(state_, kBinaryBlocks, kBytesPerGigabyte, source, &chunk));
   EXPECT_EQ(state_.Number(), files::kPermissionDenied);
   files::CloseAllFiles(holder);
 }
@@ -126,7 +99,6 @@ TEST_F(Chunks, ChunksReachTheFileWholeWhereverTheyStand) {
   EXPECT_EQ(blocks.WriteTo(state_, 1, 0, kLarge), kLarge);  // from an unaligned one
   EXPECT_EQ(ones.WriteTo(state_, 1, 0, kLarge), kLarge);
   EXPECT_EQ(blocks.WriteTo(state_, 1, 3, 2), 2u);
-  files::FlushFile(state_, 1);
   files::CloseFile(state_, 1);
   EXPECT_EQ(state_.Number(), files::kNoError);
 
@@ -134,11 +106,9 @@ TEST_F(Chunks, ChunksReachTheFileWholeWhereverTheyStand) {
   std::string back((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   file.close();
   std::filesystem::remove(test::HostPath(name));
-  ASSERT_EQ(back.size(), 3 * kLarge + 2);
   std::string blocks_bytes(blocks.held());
-  EXPECT_TRUE(back.substr(0, 2 * kLarge) == blocks_bytes + blocks_bytes);
-  EXPECT_TRUE(AllBytesAre(back.substr(2 * kLarge, kLarge), '\xff'));
-  EXPECT_EQ(back.substr(3 * kLarge), blocks_bytes.substr(3, 2));
+  EXPECT_TRUE(back == blocks_bytes + blocks_bytes + std::string(kLarge, '\xff') +
+                          blocks_bytes.substr(3, 2));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Bytes written to the block device under a mount point, as the kernel counts
-// them; read through whatever way the test process has to the host's files.
+// Bytes written to the block device under a test volume, as the kernel counts
+// them in the host's /proc and /sys.
 #include <sstream>
 
 #include "test_platform.h"
@@ -10,15 +10,15 @@ constexpr std::uint64_t kSectorSize = 512;  // the unit of /sys/block/*/stat
 constexpr int kSectorsWrittenField = 7;
 }  // namespace
 
-std::optional<std::uint64_t> DeviceBytesWritten(const std::string& mount_point,
-                                                const HostFileReader& read) {
-  std::istringstream mounts(read("/proc/self/mounts"));
+std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
+  const std::string mount_point = VolumeFolder(drive);
+  std::istringstream mounts(ReadHostFile("/proc/self/mounts"));
   for (std::string line; std::getline(mounts, line);) {
     std::istringstream fields(line);
     std::string device, mounted_on;
     fields >> device >> mounted_on;
     if (mounted_on != mount_point || !device.starts_with("/dev/")) continue;
-    std::istringstream stat(read("/sys/block/" + device.substr(5) + "/stat"));
+    std::istringstream stat(ReadHostFile("/sys/block/" + device.substr(5) + "/stat"));
     std::uint64_t field = 0, sectors_written = 0;
     for (int i = 1; i <= kSectorsWrittenField && stat >> field; ++i) sectors_written = field;
     return sectors_written * kSectorSize;

@@ -34,7 +34,6 @@ class FakeWindow : public engine::RunWindow {
     messages.push_back({std::string(text), std::string(caption), style});
   }
   void PumpStep() override {
-    ++pump_steps;
     if (on_pump) on_pump();
   }
 
@@ -44,7 +43,6 @@ class FakeWindow : public engine::RunWindow {
   std::int32_t progress_step = 0;
   std::int32_t progress_position = -1;
   int progress_steps = 0;
-  int pump_steps = 0;
   std::function<void()> on_pump;
   std::function<void(const std::string&)> on_status;
 };

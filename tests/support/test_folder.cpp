@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -19,10 +20,6 @@ TestFolder::TestFolder() {
 
 TestFolder::~TestFolder() {
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(Native(""), ignored)) {
-    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ignored);
-  }
   std::filesystem::remove_all(Native(""), ignored);
 }
 
@@ -37,7 +34,11 @@ void TestFolder::Write(std::string_view name, std::string_view bytes) const {
 }
 
 std::string TestFolder::Read(std::string_view name) const {
-  std::ifstream file(Native(name), std::ios::binary);
+  return ReadWholeFile(Native(name));
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
   std::stringstream bytes;
   bytes << file.rdbuf();
   return bytes.str();
@@ -47,16 +48,17 @@ bool TestFolder::Exists(std::string_view name) const {
   return std::filesystem::exists(Native(name));
 }
 
-void TestFolder::MakeReadOnly(std::string_view name) const {
-  std::filesystem::permissions(Native(name),
-                               std::filesystem::perms::owner_write |
-                                   std::filesystem::perms::group_write |
-                                   std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
-}
-
-void TestFolder::MakeSubfolder(std::string_view name) const {
-  std::filesystem::create_directory(Native(name));
+std::string VolumeFolder(std::string_view drive) {
+  constexpr std::pair<std::string_view, const char*> kFolders[] = {{kWorkDrive, "work"},
+                                                                   {kReadOnlyDrive, "ro"},
+                                                                   {kSmallDrive, "small"},
+                                                                   {kLargeDrive, "large"},
+                                                                   {kExt4Drive, "ext4"}};
+  const char* volumes = std::getenv("KELVOR_TEST_VOLUMES");
+  for (auto [letter, folder] : kFolders) {
+    if (volumes && letter == drive) return std::string(volumes) + "/" + folder;
+  }
+  return "";
 }
 
 std::string WipeTypeOf(std::string_view fill_bytes) {

@@ -10,13 +10,16 @@
 namespace kelvor::test {
 
 inline constexpr std::string_view kWorkDrive = "T:";      // 64 MiB, room for every test
-inline constexpr std::string_view kFullDrive = "F:";      // small: 1 MiB never fits
 inline constexpr std::string_view kReadOnlyDrive = "W:";  // mounted read-only, holding one file:
 inline constexpr std::string_view kReadOnlyFile = "readonly.dat";
 inline constexpr std::string_view kReadOnlyFileText = "on a read-only volume";
 inline constexpr std::string_view kSmallDrive = "S:";  // 150 MiB: no whole gigabyte free
 inline constexpr std::string_view kLargeDrive = "L:";  // 1300 MiB tmpfs: one gigabyte file fits
 inline constexpr std::string_view kExt4Drive = "X:";   // 1400 MiB ext4: fills inside the last file
+
+// The host folder of a test volume ("S:" is KELVOR_TEST_VOLUMES/small, as
+// tests/support/test-volumes.sh mounts it), or "" for another drive.
+std::string VolumeFolder(std::string_view drive);
 
 // A folder of its own for the running test, on the work drive, removed with
 // everything in it when the test ends.
@@ -37,12 +40,13 @@ class TestFolder {
   void Write(std::string_view name, std::string_view bytes) const;
   std::string Read(std::string_view name) const;
   bool Exists(std::string_view name) const;
-  void MakeReadOnly(std::string_view name) const;
-  void MakeSubfolder(std::string_view name) const;
 
  private:
   std::string path_;
 };
+
+// A file's whole contents, read through the host's own API.
+std::string ReadWholeFile(const std::filesystem::path& path);
 
 // The wipe type whose bytes these are: "All 1's", "All 0's", or "Blocks of
 // Binary Data" for anything else.

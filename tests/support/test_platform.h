@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,10 +16,6 @@ namespace kelvor::test {
 // Returns false, after saying why, when that cannot be done.
 bool PrepareTestEnvironment();
 
-// Creates a file that the OS counts as hidden, from a base name such as
-// "Kelvor7.dat"; returns the name it was given.
-std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name);
-
 // "Software\KelvorTest\<suite>.<test>": the running test's key below HKEY_CURRENT_USER.
 std::string TestKeyName();
 
@@ -28,37 +23,29 @@ std::string TestKeyName();
 // the host's kernel counts them; nothing for a volume without a device.
 std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive);
 
-// The same for a host mount point, with the host's files (/proc, /sys) read
-// through `read`, which gives a file's text from its host path.
-using HostFileReader = std::function<std::string(const std::string& host_path)>;
-std::optional<std::uint64_t> DeviceBytesWritten(const std::string& mount_point,
-                                                const HostFileReader& read);
-
-// The drive types that the test volumes have on this OS: a drive letter
-// ("S:") and its type name in the drive list, or "" for a drive that must not
-// be listed.
-struct DriveExpectation {
-  std::string drive;
-  std::string type_name;
-};
-std::vector<DriveExpectation> ExpectedDriveTypes();
+// The text of one of the host's files ("/proc/self/mounts"), read the way
+// this process can.
+std::string ReadHostFile(const std::string& host_path);
 
 // The host's own name for a program path, for looking at the file from
 // outside the program: below the drive's mount point natively, the wide name
 // under Windows.
 std::filesystem::path HostPath(std::string_view program_path);
 
-// Free bytes of a drive, asked of the OS directly (statvfs natively).
-std::uint64_t HostFreeBytes(std::string_view drive);
+// Watches a folder through the OS's change notification: a file made and
+// deleted again leaves no other trace.
+class FolderWatch {
+ public:
+  explicit FolderWatch(const std::filesystem::path& folder);
+  ~FolderWatch();
+  FolderWatch(const FolderWatch&) = delete;
+  FolderWatch& operator=(const FolderWatch&) = delete;
+  // Whether a file was made, deleted or renamed there since the watch began.
+  bool SawAFileComeOrGo() const;
 
-// The program under test (named by KELVOR_PROGRAM) run to its end with the
-// given arguments. Its error reports are collected: message boxes, read and
-// closed, under Windows; its "Kelvor: ..." lines on standard error elsewhere.
-struct ProgramResult {
-  int exit_code = -1;
-  std::vector<std::string> reports;
+ private:
+  std::intptr_t handle_;
 };
-ProgramResult RunProgram(const std::vector<std::string>& arguments);
 
 // A key of its own for the running test below HKEY_CURRENT_USER, removed
 // with its values when the test ends.

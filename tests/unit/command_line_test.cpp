@@ -5,55 +5,58 @@
 namespace kelvor::ui {
 namespace {
 
-TEST(CommandTail, TheProgramNameEndsAtItsQuoteOrTheFirstBlank) {
-  EXPECT_EQ(CommandTail("Kelvor.exe C: /0"), "C: /0");
-  EXPECT_EQ(CommandTail("\"C:\\Program Files\\Kelvor.exe\"   D:"), "D:");
-  EXPECT_EQ(CommandTail("\"C:\\Program Files\\Kelvor.exe\"D:"), "D:");
-  EXPECT_EQ(CommandTail("Kelvor.exe\tD:"), "\tD:");  // a tab ends the name but is kept
-  EXPECT_EQ(CommandTail("Kelvor.exe"), "");
-  EXPECT_EQ(CommandTail("\"unclosed name D:"), "");
-  EXPECT_EQ(CommandTail("Kelvor.exe  \t"), "\t");  // only blanks are skipped
+using Cases = std::initializer_list<std::pair<const char*, const char*>>;
+
+TEST(CommandTail, TheProgramNameEndsAtItsQuoteOrTheFirstBlankThenBlanksAreSkipped) {
+  for (auto [line, tail] : Cases{{"Kelvor.exe C: /0", "C: /0"},
+                                 {"\"C:\\Program Files\\Kelvor.exe\"   D:", "D:"},
+                                 {"\"C:\\Program Files\\Kelvor.exe\"D:", "D:"},
+                                 {"Kelvor.exe\tD:", "\tD:"},  // a tab ends the name but is kept
+                                 {"Kelvor.exe", ""},
+                                 {"\"unclosed name D:", ""},
+                                 {"Kelvor.exe  \t", "\t"}}) {
+    EXPECT_EQ(CommandTail(line), tail) << line;
+  }
+  for (auto [text, trimmed] : Cases{{"   ", ""}, {"  C: ", "C:"}, {"\t", "\t"}}) {
+    EXPECT_EQ(TrimBlanks(text), trimmed);  // only code 32 is a blank
+  }
 }
 
-TEST(Argument, BlanksSeparateAndQuotesGroup) {
-  EXPECT_EQ(Argument("C: /0", 1), "C:");
-  EXPECT_EQ(Argument("C: /0", 2), "/0");
-  EXPECT_EQ(Argument("C: /0", 3), "");
-  EXPECT_EQ(Argument("  \"C: and more\"  /B", 1), "C: and more");
+// Blanks separate, quotes group; an empty quoted item is not counted, and a
+// tab is an ordinary character. The drive letter is the first character of
+// the first argument, upper-cased.
+TEST(Argument, BlanksSeparateAndQuotesGroupAndTheFirstCharacterIsTheDrive) {
+  for (auto [tail, first] : Cases{{"C: /0", "C:"},
+                                  {"  \"C: and more\"  /B", "C: and more"},
+                                  {"\"\" D:", "D:"},
+                                  {"X\"D next", "X\"D"},
+                                  {"\"open to the end", "open to the end"},
+                                  {"a\tb c", "a\tb"},
+                                  {"", ""}}) {
+    EXPECT_EQ(Argument(tail, 1), first) << tail;
+  }
   EXPECT_EQ(Argument("  \"C: and more\"  /B", 2), "/B");
-  EXPECT_EQ(Argument("\"\" D:", 1), "D:");  // an empty quoted item is not counted
-  EXPECT_EQ(Argument("X\"D next", 1), "X\"D");
-  EXPECT_EQ(Argument("\"open to the end", 1), "open to the end");
-  EXPECT_EQ(Argument("a\tb c", 1), "a\tb");  // a tab is an ordinary character
-  EXPECT_EQ(Argument("", 1), "");
+  EXPECT_EQ(Argument("C: /0", 3), "");
+  for (auto [argument, letter] : std::initializer_list<std::pair<const char*, char>>{
+           {"c:", 'C'}, {"Drive", 'D'}, {"X\"D", '"'}, {"\t", '\t'}, {"", 0}}) {
+    EXPECT_EQ(RequestedDriveLetter(argument), letter) << argument;
+  }
 }
 
-TEST(RequestedDriveLetter, FirstCharacterOrSecondWithAQuoteInside) {
-  EXPECT_EQ(RequestedDriveLetter("c:"), 'C');
-  EXPECT_EQ(RequestedDriveLetter("C:\\"), 'C');
-  EXPECT_EQ(RequestedDriveLetter("Drive"), 'D');
-  EXPECT_EQ(RequestedDriveLetter("X\"D"), '"');
-  EXPECT_EQ(RequestedDriveLetter("\t"), '\t');
-  EXPECT_EQ(RequestedDriveLetter(""), 0);
-  // A quoted first argument has lost its quotes: the first character counts.
-  EXPECT_EQ(RequestedDriveLetter(Argument("\"C:\" /0", 1)), 'C');
-}
-
+// "/0" anywhere in the tail chooses Blocks of Binary Data, a capital "/B"
+// All 0's, and "/B" decides when both are there.
 TEST(WipeTypeFromOptions, ZeroForBlocksCapitalBForAllZerosAndBDecides) {
-  EXPECT_EQ(WipeTypeFromOptions("C:"), engine::kAllOnes);
-  EXPECT_EQ(WipeTypeFromOptions("C:\\ /0"), engine::kBinaryBlocks);
-  EXPECT_EQ(WipeTypeFromOptions("C: /B"), engine::kAllZeros);
-  EXPECT_EQ(WipeTypeFromOptions("C: /0 /B"), engine::kAllZeros);
-  EXPECT_EQ(WipeTypeFromOptions("C: /B /0"), engine::kAllZeros);
-  EXPECT_EQ(WipeTypeFromOptions("C: /b"), engine::kAllOnes);
-  EXPECT_EQ(WipeTypeFromOptions("C: x/Bin"), engine::kAllZeros);  // anywhere in the tail
-  EXPECT_EQ(WipeTypeFromOptions("C:/0"), engine::kBinaryBlocks);
-}
-
-TEST(TrimBlanks, OnlyCode32) {
-  EXPECT_EQ(TrimBlanks("   "), "");
-  EXPECT_EQ(TrimBlanks("  C: "), "C:");
-  EXPECT_EQ(TrimBlanks("\t"), "\t");
+  for (auto [tail, type] : std::initializer_list<std::pair<const char*, engine::WipeType>>{
+           {"C:", engine::kAllOnes},
+           {"C:\\ /0", engine::kBinaryBlocks},
+           {"C: /B", engine::kAllZeros},
+           {"C: /0 /B", engine::kAllZeros},
+           {"C: /B /0", engine::kAllZeros},
+           {"C: /b", engine::kAllOnes},
+           {"C: x/Bin", engine::kAllZeros},
+           {"C:/0", engine::kBinaryBlocks}}) {
+    EXPECT_EQ(WipeTypeFromOptions(tail), type) << tail;
+  }
 }
 
 }  // namespace

@@ -7,30 +7,31 @@
 namespace kelvor::os {
 namespace {
 
-unsigned TypeOf(const char* fs_type, const char* mount_point = "/mnt/volume",
-                BlockDevice device = BlockDevice::kNone) {
-  return DriveTypeOfMount({"/dev/sdx1", mount_point, fs_type}, device);
-}
-
+// The type comes from the filesystem and its device; kernel filesystems and
+// the system's own trees are no drives.
 TEST(DriveTypeOfMount, FromTheFilesystemAndItsDevice) {
-  EXPECT_EQ(TypeOf("tmpfs"), kDriveRamDisk);
-  EXPECT_EQ(TypeOf("ramfs"), kDriveRamDisk);
-  EXPECT_EQ(TypeOf("nfs4"), kDriveRemote);
-  EXPECT_EQ(TypeOf("cifs"), kDriveRemote);
-  EXPECT_EQ(TypeOf("fuse.sshfs"), kDriveRemote);
-  EXPECT_EQ(TypeOf("iso9660", "/media/cdrom", BlockDevice::kRemovable), kDriveCdRom);
-  EXPECT_EQ(TypeOf("udf"), kDriveCdRom);
-  EXPECT_EQ(TypeOf("vfat", "/media/stick", BlockDevice::kRemovable), kDriveRemovable);
-  EXPECT_EQ(TypeOf("ext4", "/srv", BlockDevice::kFixed), kDriveFixed);
-  EXPECT_EQ(TypeOf("overlay", "/"), kDriveFixed);
-}
-
-TEST(DriveTypeOfMount, KernelFilesystemsAndSystemTreesAreNoDrives) {
-  EXPECT_EQ(TypeOf("proc", "/proc"), kDriveNoRootDir);
-  EXPECT_EQ(TypeOf("sysfs", "/sys"), kDriveNoRootDir);
-  EXPECT_EQ(TypeOf("tmpfs", "/dev/shm"), kDriveNoRootDir);
-  EXPECT_EQ(TypeOf("tmpfs", "/run/user/1000"), kDriveNoRootDir);
-  EXPECT_EQ(TypeOf("vfat", "/run/media/ann/STICK", BlockDevice::kRemovable), kDriveRemovable);
+  struct Case {
+    const char* fs_type;
+    const char* mount_point;
+    BlockDevice device;
+    unsigned type;
+  };
+  const Case cases[] = {{"tmpfs", "/mnt/v", BlockDevice::kNone, kDriveRamDisk},
+                        {"ramfs", "/mnt/v", BlockDevice::kNone, kDriveRamDisk},
+                        {"nfs4", "/mnt/v", BlockDevice::kNone, kDriveRemote},
+                        {"fuse.sshfs", "/mnt/v", BlockDevice::kNone, kDriveRemote},
+                        {"iso9660", "/media/cdrom", BlockDevice::kRemovable, kDriveCdRom},
+                        {"udf", "/mnt/v", BlockDevice::kNone, kDriveCdRom},
+                        {"vfat", "/run/media/ann/STICK", BlockDevice::kRemovable, kDriveRemovable},
+                        {"ext4", "/srv", BlockDevice::kFixed, kDriveFixed},
+                        {"overlay", "/", BlockDevice::kNone, kDriveFixed},
+                        {"proc", "/proc", BlockDevice::kNone, kDriveNoRootDir},
+                        {"tmpfs", "/dev/shm", BlockDevice::kNone, kDriveNoRootDir},
+                        {"tmpfs", "/run/user/1000", BlockDevice::kNone, kDriveNoRootDir}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(DriveTypeOfMount({"/dev/sdx1", c.mount_point, c.fs_type}, c.device), c.type)
+        << c.fs_type << " on " << c.mount_point;
+  }
 }
 
 }  // namespace

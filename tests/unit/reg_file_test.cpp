@@ -16,33 +16,24 @@ std::string Utf16Le(std::u16string_view text) {
   return bytes;
 }
 
+// What the registry reader's own tests do not write: numbers, continued
+// lines, the default value (strings and hex data they read back through it).
 TEST(ParseRegFile, ReadsTheValueKindsOfAnExport) {
   RegKeys keys = ParseRegFile(
       "Windows Registry Editor Version 5.00\r\n"
       "\r\n"
       "; a comment\r\n"
       "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-      "\"Wallpaper\"=\"C:\\\\Windows\\\\web\\\\\\\"quoted\\\".bmp\"\r\n"
       "@=\"default\"\r\n"
       "\"Count\"=dword:0000001f\r\n"
-      "\"Bytes\"=hex:01,02,ff\r\n"
       "\"Long\"=hex:41,42,\\\r\n"
       "  43,44\r\n"
-      "\"Multi\"=hex(7):61,00,62,00,00,00,63,00,00,00,00,00\r\n"
-      "\"Path\"=hex(2):25,00,41,00,25,00,00,00\r\n"
       "\"Qword\"=hex(b):01,00,00,00,00,00,00,00\r\n");
   const RegValues& values = keys.at(kDesktop);
-  EXPECT_EQ(values.at("wallpaper").type, 1u);
-  EXPECT_EQ(values.at("wallpaper").data, std::string("C:\\Windows\\web\\\"quoted\".bmp") + '\0');
   EXPECT_EQ(values.at("").data, std::string("default\0", 8));
   EXPECT_EQ(values.at("count").type, 4u);
   EXPECT_EQ(values.at("count").data, std::string("\x1f\0\0\0", 4));
-  EXPECT_EQ(values.at("bytes").type, 3u);
-  EXPECT_EQ(values.at("bytes").data, "\x01\x02\xff");
   EXPECT_EQ(values.at("long").data, "ABCD");
-  EXPECT_EQ(values.at("multi").type, 7u);
-  EXPECT_EQ(values.at("multi").data, std::string("ab\0c\0\0", 6));
-  EXPECT_EQ(values.at("path").data, std::string("%A%\0", 4));
   EXPECT_EQ(values.at("qword").type, 0xbu);
 }
 
@@ -69,23 +60,16 @@ TEST(ParseRegFile, DeletionsAndKeysOfTheOlderFormat) {
   EXPECT_EQ(keys.count("hkey_current_user\\c"), 0u);
 }
 
-TEST(ParseRegFile, TextWithoutHeaderOrWithBrokenLinesGivesWhatCanBeRead) {
+// A line that cannot be read is left out, and so is a file without a header.
+TEST(ParseRegFile, WhatCannotBeReadIsLeftOut) {
   EXPECT_TRUE(ParseRegFile("[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n").empty());
-  EXPECT_TRUE(ParseRegFile("").empty());
   RegKeys keys = ParseRegFile(
       "Windows Registry Editor Version 5.00\n"
-      "\"orphan\"=\"no key yet\"\n"
       "[HKEY_CURRENT_USER\\A]\n"
-      "\"unterminated=\"x\"\n"
       "\"bad hex\"=hex:zz,01\n"
-      "\"bad dword\"=dword:123456789\n"
       "\"trailing\"=\"x\" junk\n"
-      "\"good\"=\"yes\"\n"
-      "[HKEY_CURRENT_USER\\Unclosed\n");
-  ASSERT_EQ(keys.size(), 1u);
-  const RegValues& values = keys.at("hkey_current_user\\a");
-  ASSERT_EQ(values.size(), 1u);
-  EXPECT_EQ(values.count("good"), 1u);
+      "\"good\"=\"yes\"\n");
+  EXPECT_EQ(keys.at("hkey_current_user\\a").size(), 1u);
 }
 
 }  // namespace

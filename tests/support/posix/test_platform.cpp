@@ -2,48 +2,27 @@
 // registry as a ".reg" file named by KELVOR_REGISTRY.
 #include "test_platform.h"
 
-#include <sys/statvfs.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "drive_map.h"
 #include "platform/os_registry.h"
 
 namespace kelvor::test {
 
 namespace {
 
-std::string VolumesRoot() {
-  const char* root = std::getenv("KELVOR_TEST_VOLUMES");
-  return root ? root : "";
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::string RegistryFile() {
-  return VolumesRoot() + "/work/test-registry.reg";
+  return VolumeFolder(kWorkDrive) + "/test-registry.reg";
 }
 
-std::string HexList(std::string_view bytes) {
-  std::string list;
-  char item[4];
-  for (unsigned char byte : bytes) {
-    std::snprintf(item, sizeof item, "%02x", byte);
-    if (!list.empty()) list += ",";
-    list += item;
-  }
-  return list;
-}
-
-// How regedit writes a value's data.
+// How regedit writes a value's data: a string quoted, anything else as its
+// bytes (texts of the expandable and multi-string types in UTF-16).
 std::string RegData(std::uint32_t type, std::string_view bytes) {
   if (type == os::kRegSz) {
     std::string quoted = "\"";
@@ -53,62 +32,60 @@ std::string RegData(std::uint32_t type, std::string_view bytes) {
     }
     return quoted + "\"";
   }
-  if (type == os::kRegDword && bytes.size() == 4) {
-    char number[16];
-    std::snprintf(number, sizeof number, "dword:%02x%02x%02x%02x", (unsigned char)bytes[3],
-                  (unsigned char)bytes[2], (unsigned char)bytes[1], (unsigned char)bytes[0]);
-    return number;
+  bool wide = type == os::kRegExpandSz || type == os::kRegMultiSz;
+  std::string list = "hex(" + std::to_string(type) + "):";
+  char item[8];
+  for (unsigned char byte : bytes) {
+    std::snprintf(item, sizeof item, wide ? "%02x,00," : "%02x,", byte);
+    list += item;
   }
-  if (type == os::kRegExpandSz || type == os::kRegMultiSz) {
-    std::string wide;  // the tests use ASCII text only
-    for (char c : bytes) wide += std::string{c, '\0'};
-    return "hex(" + std::to_string(type) + "):" + HexList(wide);
-  }
-  if (type == os::kRegBinary) return "hex:" + HexList(bytes);
-  return "hex(" + std::to_string(type) + "):" + HexList(bytes);
+  list.pop_back();
+  return list;
 }
 
 }  // namespace
 
-std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
-  std::string mount_point = os::MapDrivePath(drive, os::CurrentDriveMap());
-  if (!mount_point.empty() && mount_point.back() == '/') mount_point.pop_back();
-  return DeviceBytesWritten(mount_point, ReadText);
+std::string ReadHostFile(const std::string& host_path) {
+  return ReadWholeFile(host_path);
 }
 
+// Drive letters as KELVOR_DRIVES maps them (PrepareTestEnvironment).
 std::filesystem::path HostPath(std::string_view program_path) {
-  return os::MapDrivePath(program_path, os::CurrentDriveMap());
-}
-
-std::vector<DriveExpectation> ExpectedDriveTypes() {
-  return {{"S:", "Ram Disk Drive"}, {"L:", "Ram Disk Drive"}, {"X:", "Fixed Drive"}};
-}
-
-std::uint64_t HostFreeBytes(std::string_view drive) {
-  struct statvfs volume;
-  std::string mount_point = os::MapDrivePath(drive, os::CurrentDriveMap());
-  if (statvfs(mount_point.c_str(), &volume) != 0) return 0;
-  return static_cast<std::uint64_t>(volume.f_bfree) * volume.f_frsize;
+  std::string path(program_path);
+  if (path.size() >= 2 && path[1] == ':')
+    path = VolumeFolder(path.substr(0, 2)) + "/" + path.substr(2);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
 }
 
 bool PrepareTestEnvironment() {
-  std::string root = VolumesRoot();
-  if (root.empty()) {
-    std::fprintf(stderr,
-                 "KELVOR_TEST_VOLUMES must name the test volumes (tests/support/test-volumes)\n");
+  if (VolumeFolder(kWorkDrive).empty()) {
+    std::fprintf(
+        stderr, "KELVOR_TEST_VOLUMES must name the test volumes (tests/support/test-volumes.sh)\n");
     return false;
   }
-  std::string drives = "T=" + root + "/work;F=" + root + "/full;W=" + root + "/ro;S=" + root +
-                       "/small;L=" + root + "/large;X=" + root + "/ext4";
+  std::string drives;
+  for (std::string_view drive :
+       {kWorkDrive, kReadOnlyDrive, kSmallDrive, kLargeDrive, kExt4Drive}) {
+    drives += std::string(1, drive[0]) + "=" + VolumeFolder(drive) + ";";
+  }
   setenv("KELVOR_DRIVES", drives.c_str(), 1);
   setenv("KELVOR_REGISTRY", RegistryFile().c_str(), 1);
   return true;
 }
 
-std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name) {
-  std::string name = "." + std::string(base_name);  // hidden, as Wine shows dot files
-  folder.Write(name, "hidden");
-  return name;
+FolderWatch::FolderWatch(const std::filesystem::path& folder)
+    : handle_(inotify_init1(IN_NONBLOCK)) {
+  inotify_add_watch(static_cast<int>(handle_), folder.c_str(), IN_CREATE | IN_DELETE | IN_MOVE);
+}
+
+FolderWatch::~FolderWatch() {
+  close(static_cast<int>(handle_));
+}
+
+bool FolderWatch::SawAFileComeOrGo() const {
+  char events[4096];
+  return read(static_cast<int>(handle_), events, sizeof events) > 0;
 }
 
 TestRegistry::TestRegistry() : subkey_(TestKeyName()) {

@@ -3,13 +3,22 @@
 // standard error as the Linux build prints its reports ("Kelvor: text"), and
 // ends with the program's exit code.
 #include <cstdio>
+#include <set>
 
-#include "test_platform.h"
+#include "window_driver.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  kelvor::test::ProgramResult result = kelvor::test::RunProgram(arguments);
-  for (const std::string& report : result.reports)
-    std::fprintf(stderr, "Kelvor: %s\n", report.c_str());
-  return result.exit_code;
+  using namespace kelvor::test;
+  RunningProgram program = StartProgramProcess({argv + 1, argv + argc});
+  if (!program.process) return -1;
+  std::set<HWND> reported;
+  for (bool ended = false; !ended;) {
+    ended = WaitForSingleObject(program.process, 50) == WAIT_OBJECT_0;
+    for (HWND box : MessageBoxesOf(program.process_id)) {
+      if (!reported.insert(box).second) continue;
+      std::fprintf(stderr, "Kelvor: %s\n", MessageBoxText(box).c_str());
+      CloseMessageBox(box);
+    }
+  }
+  return FinishProgram(program);
 }

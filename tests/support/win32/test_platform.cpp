@@ -5,10 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "platform/os_files.h"
 
 namespace kelvor::test {
@@ -31,62 +27,33 @@ void DeleteKeyTree(HKEY parent, const std::string& subkey) {
   RegDeleteKeyA(parent, subkey.c_str());
 }
 
-// The host folders of the test volumes that the prefix maps to drives
-// (tests/support/test-volumes), below KELVOR_TEST_VOLUMES.
-constexpr std::pair<std::string_view, const char*> kVolumeFolders[] = {
-    {kSmallDrive, "small"}, {kLargeDrive, "large"}, {kExt4Drive, "ext4"}};
+}  // namespace
 
 // Wine opens a host file by its path below \\?\unix.
 std::string ReadHostFile(const std::string& host_path) {
   std::wstring name = L"\\\\?\\unix" + os::ToNativeName(host_path);
   for (wchar_t& c : name) c = c == L'/' ? L'\\' : c;
-  std::ifstream file{std::filesystem::path(name)};
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-}  // namespace
-
-std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
-  const char* volumes = std::getenv("KELVOR_TEST_VOLUMES");
-  for (auto [volume, folder] : kVolumeFolders) {
-    if (volume == drive && volumes) {
-      return DeviceBytesWritten(std::string(volumes) + "/" + folder, ReadHostFile);
-    }
-  }
-  return std::nullopt;
-}
-
-// The types set through Wine's drive configuration by tests/support/test-volumes.
-// (C:, the prefix's own drive, is on the host's disk, whose free space other
-// programs change at any moment; the window test sees it listed.)
-std::vector<DriveExpectation> ExpectedDriveTypes() {
-  return {{"S:", "Ram Disk Drive"}, {"L:", "Ram Disk Drive"},
-          {"X:", "Fixed Drive"},    {"D:", ""},
-          {"N:", "Network Drive"},  {"R:", "Removable Disk Drive"}};
+  return ReadWholeFile(name);
 }
 
 std::filesystem::path HostPath(std::string_view program_path) {
   return os::ToNativeName(program_path);
 }
 
-std::uint64_t HostFreeBytes(std::string_view drive) {
-  std::wstring root = os::ToNativeName(std::string(drive) + "\\");
-  ULARGE_INTEGER available, total, free;
-  if (!GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free)) return 0;
-  return free.QuadPart;
-}
-
 bool PrepareTestEnvironment() {
   return true;
 }
 
-std::string MakeHiddenFile(const TestFolder& folder, std::string_view base_name) {
-  std::string name(base_name);
-  folder.Write(name, "hidden");
-  SetFileAttributesW(os::ToNativeName(folder / name).c_str(), FILE_ATTRIBUTE_HIDDEN);
-  return name;
+FolderWatch::FolderWatch(const std::filesystem::path& folder)
+    : handle_(reinterpret_cast<std::intptr_t>(
+          FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME))) {}
+
+FolderWatch::~FolderWatch() {
+  FindCloseChangeNotification(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool FolderWatch::SawAFileComeOrGo() const {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), 0) == WAIT_OBJECT_0;
 }
 
 TestRegistry::TestRegistry() : subkey_(TestKeyName()) {

@@ -76,12 +76,16 @@ bool WaitUntil(const std::function<bool()>& condition, int timeout_ms) {
   return condition();
 }
 
-std::string WindowText(HWND window) {
-  wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
+std::string Ansi(const wchar_t* text) {
   char ansi[2048] = {};
   WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
   return ansi;
+}
+
+std::string WindowText(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return Ansi(text);
 }
 
 std::string ClassName(HWND window) {

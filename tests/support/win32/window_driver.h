@@ -23,6 +23,8 @@ int FinishProgram(RunningProgram& program);
 // Polls until the condition holds or the time is up; returns the condition.
 bool WaitUntil(const std::function<bool()>& condition, int timeout_ms);
 
+// Wide text as the program's 8-bit calls see it.
+std::string Ansi(const wchar_t* text);
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 

@@ -4,15 +4,14 @@
 # medium and small files holding marker texts, delete them, wipe the free
 # space with the build's program, unmount and scan the image: no marker may
 # occur any more. On NTFS the small files live inside their file records.
-# With KELVOR_CANCEL_PROGRAM (the Linux program), the NTFS check also stops
-# a run by SIGINT while it overwrites the free file records: the volume must
-# be clean afterwards.
-# Usage: erasure ext4|ntfs ROOT WIPE_DRIVE [RUNNER...]  (a Windows build's
-# programs run through RUNNER: its wine-run with the Wine's arch)
+# The Linux program (KELVOR_PLATFORM posix) is also stopped by SIGINT while
+# it overwrites NTFS's free file records: the volume must be clean afterwards.
+# Usage: erasure.sh ext4|ntfs ROOT PROGRAM...  (PROGRAM: the command that runs
+# the build's program; for Windows, wine-run.sh with the arch and report_runner)
 set -euo pipefail
-filesystem=$1 root=$2 wipe_drive=$3
-shift 3
-runner=("$@")
+filesystem=$1 root=$2
+shift 2
+program=("$@")
 source "$(dirname "$0")/../../scripts/lib/volumes.sh"
 volume=$root/erasure image=$root/erasure.img
 # On ext4 a fill file of this size needs a block for the index of its extents.
@@ -78,7 +77,7 @@ mount_volume
 declare -A before after
 plant "$small_files"
 
-KELVOR_DRIVES="E=$volume" "${runner[@]}" "$wipe_drive" E 1
+KELVOR_DRIVES="E=$volume" "${program[@]}" E: /B
 leftovers=$(left_on_volume)
 umount "$volume"
 failures=0
@@ -92,7 +91,7 @@ done
 # what a deleted file left. The Linux build has the journal written home
 # first; a Windows program (under Wine) cannot ask for that.
 allowed_blocks=0
-[ "$filesystem" = ext4 ] && [ ${#runner[@]} -gt 0 ] && allowed_blocks=1
+[ "$filesystem" = ext4 ] && [ "$KELVOR_PLATFORM" != posix ] && allowed_blocks=1
 blocks=$(marker_blocks)
 echo "4 KiB blocks still holding markers: $blocks (allowed: $allowed_blocks)"
 [ "$blocks" -le "$allowed_blocks" ] || { echo "FAIL: markers survived the wipe"; failures=1; }
@@ -100,19 +99,19 @@ echo "4 KiB blocks still holding markers: $blocks (allowed: $allowed_blocks)"
 [ $failures -eq 0 ] || exit 1
 echo "PASS: no marker survived beyond what is allowed"
 
-[ "$filesystem" = ntfs ] && [ -n "${KELVOR_CANCEL_PROGRAM:-}" ] || exit 0
+[ "$filesystem" = ntfs ] && [ "$KELVOR_PLATFORM" = posix ] || exit 0
 # Many free records make the stage last long enough to be interrupted: it
 # begins when the reserve file is given back.
 mount_volume
 plant "$cancelled_small_files"
 output=$root/erasure-cancel.out
-KELVOR_DRIVES="E=$volume" "$KELVOR_CANCEL_PROGRAM" E: >"$output" 2>&1 &
-program=$!
+KELVOR_DRIVES="E=$volume" "${program[@]}" E: >"$output" 2>&1 &
+running=$!
 wait_until test -e "$reserve" || { echo "FAIL: the run made no reserve file"; exit 1; }
 wait_until test ! -e "$reserve"
-kill -INT "$program"
+kill -INT "$running"
 code=0
-wait "$program" || code=$?
+wait "$running" || code=$?
 leftovers=$(left_on_volume)
 echo "stopped by SIGINT during the record stage: exit code $code, left: '${leftovers}'"
 [ "$code" -eq 130 ] || { echo "FAIL: exit code $code, not 130"; cat "$output"; exit 1; }

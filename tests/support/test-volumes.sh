@@ -2,14 +2,13 @@
 # Mounts (up) or removes (down) the size-limited volumes that the tests work
 # on, below ROOT. The tests know them by drive letter:
 #   T:  ROOT/work   64 MiB tmpfs        fresh folders for every test
-#   F:  ROOT/full   256 KiB tmpfs       tests fill it up, then empty it
 #   W:  ROOT/ro     64 KiB tmpfs        read-only, holding readonly.dat
 #   S:  ROOT/small  150 MiB tmpfs       a wipe with no whole gigabyte
 #   L:  ROOT/large  1300 MiB tmpfs      a wipe whose gigabyte file fits whole
 #   X:  ROOT/ext4   1400 MiB ext4 image a wipe that fills up inside the last file
 #   E:  ROOT/erasure                    mounted by the erasure check itself
 #   G:  ROOT/reliability                mounted by the reliability suite itself
-#   D:, N:, R: (Wine only)              a CD, a network and a removable drive
+#   D: (Wine only)                      a CD drive, never listed
 # For a Windows build (PLATFORM win32 or win64: the Wine that runs it) it also
 # prepares the build's own Wine prefix: the drives above, O: for test results,
 # and no z: (no access to the host's root).
@@ -18,17 +17,15 @@ action=$1 root=$2 results=$3 platform=$4 prefix=$5
 source "$(dirname "$0")/../../scripts/lib/wine.sh"
 source "$(dirname "$0")/../../scripts/lib/volumes.sh"
 
-tmpfs_volumes=(work:64m full:256k ro:64k small:150m large:1300m)
+tmpfs_volumes=(work:64m ro:64k small:150m large:1300m)
 ext4_size_mib=1400
-letters=(t:work f:full w:ro s:small l:large x:ext4 e:erasure g:reliability d:cd n:net r:stick)
-# Drive types for Wine's mount manager. D:, N: and R: are plain folders that
-# stand for a CD drive, a network drive and a removable drive.
-wine_drive_types=(s=ramdisk l=ramdisk t=ramdisk x=hd g=hd d=cdrom n=network r=floppy)
+letters=(t:work w:ro s:small l:large x:ext4 e:erasure g:reliability d:cd)
+# Drive types for Wine's mount manager. D: is a plain folder that stands for
+# a CD drive.
+wine_drive_types=(s=ramdisk l=ramdisk t=ramdisk x=hd e=hd g=hd d=cdrom)
 
 mount_tmpfs() {  # name, size
-  local dir=$root/$1
-  mkdir -p "$dir"
-  mountpoint -q "$dir" || mount -t tmpfs -o "size=$2" kelvor-test "$dir"
+  mountpoint -q "$root/$1" || tmpfs_mount "$root/$1" "$2"
 }
 
 mount_ext4() {
@@ -59,11 +56,11 @@ wine_up() {
 
 case $action in
   up)
-    if [ "$(id -u)" -ne 0 ]; then echo "test-volumes: mounting needs root" >&2; exit 1; fi
+    if [ "$(id -u)" -ne 0 ]; then echo "test-volumes.sh: mounting needs root" >&2; exit 1; fi
     for volume in "${tmpfs_volumes[@]}"; do mount_tmpfs "${volume%%:*}" "${volume#*:}"; done
     make_read_only
     mount_ext4
-    mkdir -p "$results" "$root/erasure" "$root/reliability" "$root/cd" "$root/net" "$root/stick"
+    mkdir -p "$results" "$root/erasure" "$root/reliability" "$root/cd"
     [ "$platform" = posix ] || wine_up
     exit 0
     ;;
@@ -73,7 +70,7 @@ case $action in
       wine_down
       display_down "$root"
     fi
-    for volume in "${tmpfs_volumes[@]}" ext4: erasure: reliability: cd: net: stick:; do
+    for volume in "${tmpfs_volumes[@]}" ext4: erasure: reliability: cd:; do
       unmount "$root/${volume%%:*}"
       rmdir "$root/${volume%%:*}" 2>/dev/null || true
     done
@@ -82,5 +79,5 @@ case $action in
     exit 0
     ;;
 esac
-echo "usage: test-volumes up|down ROOT RESULTS PLATFORM PREFIX" >&2
+echo "usage: test-volumes.sh up|down ROOT RESULTS PLATFORM PREFIX" >&2
 exit 2

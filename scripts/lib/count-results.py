@@ -1,13 +1,12 @@
 #!/usr/bin/env python3
-"""Counts the test cases of one build tree's CTest run.
-
-Usage: count-results JUNIT RESULTS_DIR
-JUNIT is CTest's own report (ctest --output-junit); RESULTS_DIR holds the
-GoogleTest reports, one per group. A group with a GoogleTest report counts its
-cases; a group without one (a script) counts as one case. A group that failed
-without reporting a failed case (it crashed, hung, or could not start) counts
-one failure more. Fixtures count only when they fail. Prints "PASSED FAILED".
-"""
+# Counts the test cases of one build tree's CTest run.
+#
+# Usage: count-results.py JUNIT RESULTS_DIR
+# JUNIT is CTest's own report (ctest --output-junit); RESULTS_DIR holds the
+# GoogleTest reports, one per group. A group with a GoogleTest report counts its
+# cases; a group without one (a script) counts as one case. A group that failed
+# without reporting a failed case (it crashed, hung, or could not start) counts
+# one failure more. Fixtures count only when they fail. Prints "PASSED FAILED".
 import os
 import sys
 import xml.etree.ElementTree as ET

@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # Checks the release that scripts/package wrote: the Debian package installs
-# into a throwaway root with exactly its files, all root's, and lintian finds
-# nothing; the installed kelvor prints the version and its manual page renders
-# without a warning; the zip holds exactly its four files, the texts with
-# CR LF ends, and its Kelvor.exe carries the version resource; SHA256SUMS
-# fits both. The version wanted is the one in CMakeLists.txt.
+# into a throwaway root, where kelvor prints the version, and lintian (which
+# also checks the files' owners and renders the manual page) finds nothing;
+# the zip holds exactly its four files, and its Kelvor.exe carries the version
+# resource; SHA256SUMS fits both. The version wanted is CMakeLists.txt's.
 #
-# Usage: tests/release/check [DIST]   (default: dist)
+# Usage: tests/release/check.sh [DIST]   (default: dist)
 # Prints one line per check; exits 1 when any check fails.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -39,37 +38,15 @@ check() {
 # The host's packages count as installed in the throwaway root, so that the
 # package's Depends must be met by this Debian. Their files are not there,
 # which dpkg notes for each of them: those notes are left out.
-installs_with_exactly_its_files() {
+installs_and_prints_the_version() {
   mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
   cp /var/lib/dpkg/status "$root/var/lib/dpkg/status"
   dpkg --root="$root" --log=/dev/null --install "$deb" 2>&1 |
     grep -v "^dpkg: warning: files list file for package .* missing"
   [ "${PIPESTATUS[0]}" -eq 0 ] || return 1
-  diff <(cd "$root" && find usr -type f | sort) - <<'EOF' || return 1
-usr/bin/kelvor
-usr/share/doc/kelvor/changelog.Debian.gz
-usr/share/doc/kelvor/copyright
-usr/share/lintian/overrides/kelvor
-usr/share/man/man1/kelvor.1.gz
-EOF
-  local not_roots
-  not_roots=$(find "$root/usr" \( ! -user root -o ! -group root \))
-  [ -z "$not_roots" ] || { echo "not root's: $not_roots"; return 1; }
-}
-
-prints_the_version() {
   local printed
   printed=$("$root/usr/bin/kelvor" --version) || return 1
   [ "$printed" = "kelvor $version" ] || { echo "printed: $printed"; return 1; }
-}
-
-# man --warnings sends groff's warnings to standard error.
-manual_page_renders_without_warnings() {
-  local page=$root/usr/share/man/man1/kelvor.1.gz warnings
-  warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >"$work/page.txt") || return 1
-  [ -z "$warnings" ] || { echo "$warnings"; return 1; }
-  grep -q "^EXIT STATUS" "$work/page.txt" || { echo "no EXIT STATUS section"; return 1; }
-  grep -q "^Kelvor $version " "$work/page.txt" || { echo "the footer names no Kelvor $version"; return 1; }
 }
 
 lintian_finds_nothing() {
@@ -77,14 +54,7 @@ lintian_finds_nothing() {
 }
 
 zip_holds_exactly_its_files() {
-  diff <(unzip -Z1 "$zip" | sort) <(printf '%s\n' Kelvor.chm Kelvor.exe LICENSE.txt README.txt) ||
-    return 1
-  local text
-  for text in README.txt LICENSE.txt; do
-    unzip -p "$zip" "$text" >"$work/$text"
-    [ -s "$work/$text" ] || { echo "$text is empty"; return 1; }
-    if grep -q -v $'\r$' "$work/$text"; then echo "$text has lines without CR LF"; return 1; fi
-  done
+  diff <(unzip -Z1 "$zip" | sort) <(printf '%s\n' Kelvor.chm Kelvor.exe LICENSE.txt README.txt)
 }
 
 # windres turns the program's resources back into a resource script.
@@ -105,10 +75,8 @@ $(basename "$deb")" ] || { cat "$dist/SHA256SUMS"; return 1; }
   (cd "$dist" && sha256sum --check --quiet SHA256SUMS)
 }
 
-check "the package installs into a throwaway root, with exactly its files" \
-  installs_with_exactly_its_files
-check "the installed kelvor --version prints kelvor $version" prints_the_version
-check "the installed manual page renders without warnings" manual_page_renders_without_warnings
+check "the package installs into a throwaway root, where kelvor --version prints kelvor $version" \
+  installs_and_prints_the_version
 check "lintian finds nothing" lintian_finds_nothing
 check "the zip holds exactly Kelvor.exe, Kelvor.chm, README.txt, LICENSE.txt" \
   zip_holds_exactly_its_files

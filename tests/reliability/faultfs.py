@@ -1,18 +1,17 @@
 #!/usr/bin/python3
-"""A volume whose device starts failing partway through: a FUSE file system
-that passes everything through to a backing folder until a given number of
-bytes has been written to its files, and from then on fails as told.
-
-Usage: faultfs BACKING MOUNTPOINT --after BYTES --errno EIO|ENOSPC|EROFS
-                [--fail writes|flushes|everything] [--flush-errno ERRNO]
-  writes      every write after the limit fails (deleting still works)
-  flushes     writes go on, but every flush of a file fails once the limit
-              has been passed (the device lost data it had accepted)
-  everything  writes and every change to the folder tree fail, as on a
-              volume that has turned read-only
-  --flush-errno  every flush after the limit fails too, with this error
-Runs in the foreground until unmounted.
-"""
+# A volume whose device starts failing partway through: a FUSE file system
+# that passes everything through to a backing folder until a given number of
+# bytes has been written to its files, and from then on fails as told.
+#
+# Usage: faultfs.py BACKING MOUNTPOINT --after BYTES --errno EIO|ENOSPC|EROFS
+#                   [--fail writes|flushes|everything] [--flush-errno ERRNO]
+#   writes      every write after the limit fails (deleting still works)
+#   flushes     writes go on, but every flush of a file fails once the limit
+#               has been passed (the device lost data it had accepted)
+#   everything  writes and every change to the folder tree fail, as on a
+#               volume that has turned read-only
+#   --flush-errno  every flush after the limit fails too, with this error
+# Runs in the foreground until unmounted.
 import argparse
 import errno
 import os
@@ -99,21 +98,21 @@ class FaultFS(fusepy.Operations):
         return 0
 
     # Changing the tree
-    def unlink(self, path):
+    def _change(self, action, path, *arguments):
         self._refuse_change()
-        os.unlink(self._path(path))
+        action(self._path(path), *arguments)
+
+    def unlink(self, path):
+        self._change(os.unlink, path)
 
     def mkdir(self, path, mode):
-        self._refuse_change()
-        os.mkdir(self._path(path), mode)
+        self._change(os.mkdir, path, mode)
 
     def rmdir(self, path):
-        self._refuse_change()
-        os.rmdir(self._path(path))
+        self._change(os.rmdir, path)
 
     def chmod(self, path, mode):
-        self._refuse_change()
-        os.chmod(self._path(path), mode)
+        self._change(os.chmod, path, mode)
 
     def utimens(self, path, times=None):
         os.utime(self._path(path), times)
