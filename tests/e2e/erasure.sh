@@ -19,28 +19,14 @@ declare -A size_mib=([ext4]=600 [ntfs]=300)
 marker="KELVOR-ERASURE-MARKER-$$-$RANDOM"
 small_files=400
 cancelled_small_files=2000
-temp_folder="$volume/~KelvorTemp"
-reserve="$temp_folder/Kelvor-reserve.dat"
+reserve="$volume/~KelvorTemp/Kelvor-reserve.dat"
 wait_limit=120 # seconds
 
-cleanup() {
-  unmount "$volume"
-  rm -f "$image"
-}
-trap cleanup EXIT
-
-mount_volume() {
-  case $filesystem in
-    ext4) ext4_mount "$image" "$volume" ;;
-    ntfs) ntfs_mount "$image" "$volume" ;;
-  esac
-}
+trap 'unmount "$volume"; rm -f "$image"' EXIT
+mount_volume() { "${filesystem}_mount" "$image" "$volume"; }
+fail() { echo "FAIL: $*"; failures=1; }
 
 marker_count() { { grep -a -o -F "$marker-$1" "$image" || true; } | wc -l; }
-marker_blocks() {
-  { grep -a -b -o -F "$marker" "$image" || true; } | awk -F: '{ print int($1 / 4096) }' |
-    sort -u | wc -l
-}
 
 # plant SMALL_FILES: a large file, medium ones and small ones on the disk,
 # then deleted.
@@ -69,12 +55,9 @@ wait_until() {
 }
 
 unmount "$volume"
-case $filesystem in
-  ext4) ext4_image "$image" "${size_mib[ext4]}" ;;
-  ntfs) ntfs_image "$image" "${size_mib[ntfs]}" ;;
-esac
+"${filesystem}_image" "$image" "${size_mib[$filesystem]}"
 mount_volume
-declare -A before after
+declare -A before
 plant "$small_files"
 
 KELVOR_DRIVES="E=$volume" "${program[@]}" E: /B
@@ -82,9 +65,9 @@ leftovers=$(left_on_volume)
 umount "$volume"
 failures=0
 for size in large medium small; do
-  after[$size]=$(marker_count $size)
-  echo "$size files: ${before[$size]} marker copies in the image before the wipe, ${after[$size]} after"
-  [ "${before[$size]}" -ge "$small_files" ] || { echo "FAIL: the $size markers never reached the image"; failures=1; }
+  echo "$size files: ${before[$size]} marker copies in the image before the wipe," \
+    "$(marker_count $size) after"
+  [ "${before[$size]}" -ge "$small_files" ] || fail "the $size markers never reached the image"
 done
 # ext4 may write the block that indexes a fill file's extents only to its
 # journal; deleting the file then cancels the home write, and the block keeps
@@ -92,10 +75,11 @@ done
 # first; a Windows program (under Wine) cannot ask for that.
 allowed_blocks=0
 [ "$filesystem" = ext4 ] && [ "$KELVOR_PLATFORM" != posix ] && allowed_blocks=1
-blocks=$(marker_blocks)
+blocks=$({ grep -a -b -o -F "$marker" "$image" || true; } |
+  awk -F: '{ print int($1 / 4096) }' | sort -u | wc -l)
 echo "4 KiB blocks still holding markers: $blocks (allowed: $allowed_blocks)"
-[ "$blocks" -le "$allowed_blocks" ] || { echo "FAIL: markers survived the wipe"; failures=1; }
-[ -z "$leftovers" ] || { echo "FAIL: left on the volume: $leftovers"; failures=1; }
+[ "$blocks" -le "$allowed_blocks" ] || fail "markers survived the wipe"
+[ -z "$leftovers" ] || fail "left on the volume: $leftovers"
 [ $failures -eq 0 ] || exit 1
 echo "PASS: no marker survived beyond what is allowed"
 
@@ -107,17 +91,15 @@ plant "$cancelled_small_files"
 output=$root/erasure-cancel.out
 KELVOR_DRIVES="E=$volume" "${program[@]}" E: >"$output" 2>&1 &
 running=$!
-wait_until test -e "$reserve" || { echo "FAIL: the run made no reserve file"; exit 1; }
+wait_until test -e "$reserve" || fail "the run made no reserve file"
 wait_until test ! -e "$reserve"
 kill -INT "$running"
 code=0
 wait "$running" || code=$?
 leftovers=$(left_on_volume)
 echo "stopped by SIGINT during the record stage: exit code $code, left: '${leftovers}'"
-[ "$code" -eq 130 ] || { echo "FAIL: exit code $code, not 130"; cat "$output"; exit 1; }
-if grep -q "Deleting temporary files" "$output"; then
-  echo "FAIL: the run had reached its end before the interrupt"
-  exit 1
-fi
-[ -z "$leftovers" ] || { echo "FAIL: left on the volume after the cancel: $leftovers"; exit 1; }
+[ "$code" -eq 130 ] || { fail "exit code $code, not 130"; cat "$output"; }
+! grep -q "Deleting temporary files" "$output" || fail "the run had reached its end before the interrupt"
+[ -z "$leftovers" ] || fail "left on the volume after the cancel: $leftovers"
+[ $failures -eq 0 ] || exit 1
 echo "PASS: a cancel during the record stage leaves the volume clean"
