@@ -6,7 +6,6 @@
 #   S:  ROOT/small  150 MiB tmpfs       a wipe with no whole gigabyte
 #   L:  ROOT/large  1300 MiB tmpfs      a wipe whose gigabyte file fits whole
 #   X:  ROOT/ext4   1400 MiB ext4 image a wipe that fills up inside the last file
-#   E:  ROOT/erasure                    mounted by the erasure check itself
 #   G:  ROOT/reliability                mounted by the reliability suite itself
 #   D: (Wine only)                      a CD drive, never listed
 # For a Windows build (PLATFORM win32 or win64: the Wine that runs it) it also
@@ -19,10 +18,10 @@ source "$(dirname "$0")/../../scripts/lib/volumes.sh"
 
 tmpfs_volumes=(work:64m ro:64k small:150m large:1300m)
 ext4_size_mib=1400
-letters=(t:work w:ro s:small l:large x:ext4 e:erasure g:reliability d:cd)
+letters=(t:work w:ro s:small l:large x:ext4 g:reliability d:cd)
 # Drive types for Wine's mount manager. D: is a plain folder that stands for
 # a CD drive.
-wine_drive_types=(s=ramdisk l=ramdisk t=ramdisk x=hd e=hd g=hd d=cdrom)
+wine_drive_types=(s=ramdisk l=ramdisk t=ramdisk x=hd g=hd d=cdrom)
 
 if [ "$action" = down ]; then
   if [ "$platform" != posix ]; then
@@ -30,7 +29,7 @@ if [ "$action" = down ]; then
     wine_down
     display_down "$root"
   fi
-  for volume in "${tmpfs_volumes[@]}" ext4: erasure: reliability: cd:; do
+  for volume in "${tmpfs_volumes[@]}" ext4: reliability: cd:; do
     unmount "$root/${volume%%:*}"
     rmdir "$root/${volume%%:*}" 2>/dev/null || true
   done
@@ -52,7 +51,7 @@ if ! mountpoint -q "$root/ext4"; then
   ext4_image "$root/ext4.img" "$ext4_size_mib"
   ext4_mount "$root/ext4.img" "$root/ext4"
 fi
-mkdir -p "$results" "$root/erasure" "$root/reliability" "$root/cd"
+mkdir -p "$results" "$root/reliability" "$root/cd"
 [ "$platform" != posix ] || exit 0
 
 wine_use "$platform" "$prefix"
