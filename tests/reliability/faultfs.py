@@ -50,17 +50,14 @@ class FaultFS(fusepy.Operations):
     # Reading the tree
     def getattr(self, path, fh=None):
         st = os.lstat(self._path(path))
-        return {key: getattr(st, key) for key in (
-            "st_atime", "st_ctime", "st_gid", "st_mode", "st_mtime", "st_nlink", "st_size", "st_uid")}
+        return {key: getattr(st, key) for key in dir(st) if key.startswith("st_")}
 
     def readdir(self, path, fh):
         return [".", ".."] + os.listdir(self._path(path))
 
     def statfs(self, path):
         st = os.statvfs(self._path(path))
-        return {key: getattr(st, key) for key in (
-            "f_bavail", "f_bfree", "f_blocks", "f_bsize", "f_favail", "f_ffree", "f_files",
-            "f_flag", "f_frsize", "f_namemax")}
+        return {key: getattr(st, key) for key in dir(st) if key.startswith("f_")}
 
     # Files
     def open(self, path, flags):
@@ -98,12 +95,8 @@ class FaultFS(fusepy.Operations):
         return 0
 
 
-def main():
+if __name__ == "__main__":
     backing, mountpoint, after, error, fail, *flush_error = sys.argv[1:]
     fs = FaultFS(os.path.abspath(backing), int(after), getattr(errno, error), fail,
                  getattr(errno, flush_error[0]) if flush_error else None)
     fusepy.FUSE(fs, mountpoint, foreground=True, nothreads=True, fsname="faultfs")
-
-
-if __name__ == "__main__":
-    main()

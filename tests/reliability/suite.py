@@ -74,18 +74,6 @@ def mount_ext4(stack, size_mib, root_percent=0):
     return image
 
 
-# G: as a view of `backing` whose writes start failing after `after` bytes.
-def mount_faultfs(stack, backing, after, error, fail, flush_error=None):
-    server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME, str(after),
-                               error, fail, *([flush_error] if flush_error else [])],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    stack.callback(stop, server)
-    stack.callback(subprocess.run, ["fusermount", "-u", VOLUME], stderr=subprocess.DEVNULL)
-    if not wait_until(lambda: os.path.ismount(VOLUME) or server.poll() is not None, 10) \
-            or server.poll() is not None:
-        raise RuntimeError("the fault-injecting volume did not come up")
-
-
 def free_bytes():
     os.sync()  # blocks freed by a deletion count once the journal has them
     info = os.statvfs(VOLUME)
@@ -174,13 +162,9 @@ def fill_files():
 # another user, with its output closed, or on a terminal.
 def start(arguments=("G:", "/B"), cwd=WORK, drives=None, user=None, closed_output=False,
           terminal=False):
-    env = dict(os.environ)
-    if WINDOWS:
-        command = [os.path.join(HERE, "../support/wine-run.sh"), os.environ["KELVOR_WINE_ARCH"],
-                   os.environ["KELVOR_RUNNER"], *arguments]
-    else:
-        env["KELVOR_DRIVES"] = drives or f"G={VOLUME}"
-        command = [PROGRAM, *arguments]
+    command = [*([os.path.join(HERE, "../support/wine-run.sh"), os.environ["KELVOR_WINE_ARCH"],
+                  os.environ["KELVOR_RUNNER"]] if WINDOWS else [PROGRAM]), *arguments]
+    env = {**os.environ, "KELVOR_DRIVES": drives or f"G={VOLUME}"}  # for the Linux build
     if terminal:
         command = ["script", "-qec", " ".join(command), "/dev/null"]
     process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
@@ -215,12 +199,11 @@ def part_reached(process, name, size=PART_STARTED):
 def kill(process, signal_number=signal.SIGKILL):
     if WINDOWS:
         prefix = ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode()
-        for pid in filter(str.isdigit, os.listdir("/proc")):
+        for proc in pathlib.Path("/proc").glob("[0-9]*"):
             with contextlib.suppress(OSError):
-                proc = pathlib.Path("/proc", pid)
                 if (proc / "cmdline").read_bytes().split(b"\0")[0] == PROGRAM.encode() \
                         and prefix in (proc / "environ").read_bytes().split(b"\0"):
-                    return os.kill(int(pid), signal_number)
+                    return os.kill(int(proc.name), signal_number)
         raise RuntimeError("Kelvor.exe is not running")
     os.kill(process.pid, signal_number)
 
@@ -243,8 +226,9 @@ class Suite(unittest.TestCase):
             self.assertEqual(ended[:2], (0, []), ended[2])
         self.assertEqual((state(), os.path.lexists(TEMP)), (before, False))
 
-    # Nothing of the user's is touched, whichever way the drive is named.
-    def test_every_wipe_type_leaves_the_users_files_and_free_space_as_they_were(self):
+    # Nothing of the user's is touched, whichever way the drive is named, not
+    # even in a leftover temporary folder.
+    def test_a_wipe_leaves_the_users_files_and_free_space_as_they_were(self):
         mount_ext4(self.stack, 400)
         put_user_files()
         before = state()
@@ -256,12 +240,10 @@ class Suite(unittest.TestCase):
                     self.assertNotIn("\r", ended[2])
                     self.assertRegex(ended[2], r"\nWrote [\d.]+ [MG]B in ")
 
-    # Only files named Kelvor*.dat, in any case, are fill files; only long
-    # names count (under Wine "Kelvor notes.data" has the short name
-    # KELV~0FQ.DAT, which the pattern would match).
-    def test_a_leftover_folder_keeps_everything_that_is_not_a_fill_file(self):
-        mount_ext4(self.stack, 400)
-        put_user_files()
+        # A leftover folder keeps everything that is not a fill file. Only
+        # files named Kelvor*.dat, in any case, are fill files; only long names
+        # count (under Wine "Kelvor notes.data" has the short name
+        # KELV~0FQ.DAT, which the pattern would match).
         put_user_files({f"{TEMP}/{name}": 300 for name in (
             "notes.txt", "Kelvor-notes.txt", "Kelvor notes.data", "Kelvor1.dat.keep",
             "MyKelvor1.dat", "photos/Kelvor1.dat")})
@@ -298,14 +280,21 @@ class Suite(unittest.TestCase):
                 mount_tmpfs(stack, "96m", backing)
                 put_user_files(top=backing)
                 before = snapshot(backing)
-                mount_faultfs(stack, backing, 30 * MIB, error, fail, flush_error)
+                # G: as a view of the backing folder that starts failing after 30 MiB.
+                server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME,
+                                           str(30 * MIB), error, fail, *filter(None, [flush_error])])
+                stack.callback(stop, server)
+                stack.callback(subprocess.run, ["fusermount", "-u", VOLUME])
+                self.assertTrue(wait_until(lambda: os.path.ismount(VOLUME) or server.poll(), 10)
+                                and server.poll() is None, "the fault-injecting volume did not come up")
                 self.assertEqual(run()[:2], (exit_code, reports))
                 self.assertEqual(snapshot(backing), before)
                 self.assertEqual(os.path.lexists(os.path.join(backing, TEMP_NAME)), not cleaned)
 
-    # A killed run, and the next one.
-    def test_a_run_killed_in_a_gigabyte_part_is_cleaned_up_by_the_next_run(self):
-        mount_ext4(self.stack, 1400)
+    # A run killed, then one whose volume is unmounted, in a gigabyte part;
+    # and the next run.
+    def test_a_run_killed_or_unmounted_in_a_gigabyte_part(self):
+        image = mount_ext4(self.stack, 1400)
         put_user_files()
         before = state()
         process = start()
@@ -320,6 +309,29 @@ class Suite(unittest.TestCase):
             self.assertEqual((os.stat(TEMP).st_mode & 0o777, modes), (0o700, {0o600}))
         # The next run deletes the leftover fill files, fills the drive and
         # leaves it clean, with nothing to report.
+        self.assertClean(before, run())
+
+        # The volume unmounted in the middle of a gigabyte part.
+        process = start()
+        self.assertTrue(part_reached(process, "Kelvor1.dat"), "the run never reached its gigabyte part")
+        subprocess.run(["umount", "-l", VOLUME], check=True)
+        ended = finish(process)
+        # Nothing was written to the folder the volume was mounted on.
+        self.assertEqual(os.listdir(VOLUME), [])
+        # Mounted again once the kernel has let go of the earlier mount.
+        in_use = lambda: subprocess.run(["losetup", "-j", image], capture_output=True).stdout
+        self.assertTrue(wait_until(lambda: not in_use(), 30), "the removed volume is still in use")
+        volumes("ext4_mount", image, VOLUME)
+        if not WINDOWS:
+            # The Linux build holds its drive open: it ends its work on the
+            # volume and cleans up, and the volume comes back as it was.
+            return self.assertClean(before, ended)
+        # Under Wine the fill files go with the volume: the report says so.
+        # Back again, the volume holds the user's files as they were and the
+        # fill files; the next run deletes them.
+        self.assertEqual(ended[:2], (1, [report(53, "File not found")]))
+        self.assertEqual(snapshot(), before[0])
+        self.assertNotEqual(fill_files(), {})
         self.assertClean(before, run())
 
     # A fresh volume of `filesystem` on G: that held large, medium and small
@@ -381,32 +393,6 @@ class Suite(unittest.TestCase):
         if not WINDOWS:
             self.assertIn("\r[####################] 1/1 GB  Rate: ", ended[2])
             self.assertRegex(ended[2], r"\nWrote [\d.]+ [MG]B in ")
-
-    def test_a_volume_unmounted_during_the_run(self):
-        image = mount_ext4(self.stack, 1400)
-        put_user_files()
-        before = state()
-        process = start()
-        self.assertTrue(part_reached(process, "Kelvor1.dat"), "the run never reached its gigabyte part")
-        subprocess.run(["umount", "-l", VOLUME], check=True)
-        ended = finish(process)
-        # Nothing was written to the folder the volume was mounted on.
-        self.assertEqual(os.listdir(VOLUME), [])
-        # Mounted again once the kernel has let go of the earlier mount.
-        in_use = lambda: subprocess.run(["losetup", "-j", image], capture_output=True).stdout
-        self.assertTrue(wait_until(lambda: not in_use(), 30), "the removed volume is still in use")
-        volumes("ext4_mount", image, VOLUME)
-        if not WINDOWS:
-            # The Linux build holds its drive open: it ends its work on the
-            # volume and cleans up, and the volume comes back as it was.
-            return self.assertClean(before, ended)
-        # Under Wine the fill files go with the volume: the report says so.
-        # Back again, the volume holds the user's files as they were and the
-        # fill files; the next run deletes them.
-        self.assertEqual(ended[:2], (1, [report(53, "File not found")]))
-        self.assertEqual(snapshot(), before[0])
-        self.assertNotEqual(fill_files(), {})
-        self.assertClean(before, run())
 
     # What stands in the way of the temporary folder: a file in its place, or
     # a read-only volume. The folder cannot be made, and then there is
@@ -536,8 +522,19 @@ class Suite(unittest.TestCase):
                     self.assertEqual(finish(process)[0], exit_code)
                     self.assertClean(before)
 
-        def test_only_a_drive_letter_or_a_mount_point_names_a_drive(self):
-            mount_tmpfs(self.stack, "16m")
+        # The listing shows another user only the free space it may write; only
+        # a drive letter or a mount point names a drive.
+        def test_the_listing_and_the_names_of_drives(self):
+            mount_ext4(self.stack, 64, root_percent=50)
+            listing = run(("--help",), user=NOBODY)[2]
+            shown = re.search(rf"^G:\\    Fixed Drive    ([\d.]+) MB Free    {re.escape(VOLUME)}$",
+                              listing, re.M)
+            self.assertIsNotNone(shown, listing)
+            self.assertIn("\nUsage: kelvor DRIVE [OPTION]", listing)
+            self.assertAlmostEqual(float(shown.group(1)), free_bytes() / GIB * 1000, delta=0.5)
+            listings = {run(words, user=NOBODY)[2] for words in ((), ("-h",))}
+            self.assertEqual(listings, {listing})
+
             unplugged = os.path.join(VOLUME, "usb")  # where a stick would be mounted
             os.mkdir(unplugged)
             before = state()
@@ -551,46 +548,29 @@ class Suite(unittest.TestCase):
                     self.assertIn("kelvor: " + message, output)
                     self.assertEqual(state(), before)
 
-        def test_the_listing_shows_another_user_only_the_free_space_it_may_write(self):
-            mount_ext4(self.stack, 64, root_percent=50)
-            listing = run(("--help",), user=NOBODY)[2]
-            shown = re.search(rf"^G:\\    Fixed Drive    ([\d.]+) MB Free    {re.escape(VOLUME)}$",
-                              listing, re.M)
-            self.assertIsNotNone(shown, listing)
-            self.assertIn("\nUsage: kelvor DRIVE [OPTION]", listing)
-            info = os.statvfs(VOLUME)
-            may_write_mb = info.f_bavail * info.f_frsize / GIB * 1000
-            self.assertAlmostEqual(float(shown.group(1)), may_write_mb, delta=0.5)
-            listings = {run(words, user=NOBODY)[2] for words in ((), ("-h",))}
-            self.assertEqual(listings, {listing})
-
 
 RACE_RUNS = 300
 
 # Run as another user: swaps the program's folder name between a folder of
 # its own and a link to another volume, as fast as it can.
 SWAPPER = """
-import os, sys
+import contextlib, os, sys
 folder = os.path.join(sys.argv[1], "~KelvorTemp")
 while True:
     for make, undo in ((os.mkdir, os.rmdir), (lambda f: os.symlink(sys.argv[2], f), os.unlink)):
-        try:
+        with contextlib.suppress(OSError):
             make(folder)
             undo(folder)
-        except OSError:
-            pass
 """
 
 # Run as another user: opens a fill file as soon as it can and holds a lock on it.
 LOCKER = """
-import fcntl, sys, time
+import contextlib, fcntl, sys, time
 while True:
-    try:
-        held = open(sys.argv[1], "rb")
+    with contextlib.suppress(OSError), open(sys.argv[1], "rb") as held:
         fcntl.flock(held, fcntl.LOCK_SH)
         time.sleep(600)
-    except OSError:
-        time.sleep(0.0005)
+    time.sleep(0.0005)
 """
 
 
