@@ -22,12 +22,11 @@ failures=0
 
 # check LABEL COMMAND...: runs one check, and shows its output when it fails.
 check() {
-  local label=$1 output
-  shift
-  if output=$("$@" 2>&1); then
-    echo "ok    $label"
+  local output
+  if output=$("${@:2}" 2>&1); then
+    echo "ok    $1"
   else
-    echo "FAIL  $label"
+    echo "FAIL  $1"
     echo "$output" | sed 's/^/      /'
     failures=$((failures + 1))
   fi
