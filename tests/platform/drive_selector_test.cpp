@@ -53,7 +53,7 @@ TEST_F(DriveListLinesIn, AReadOnlyFolderIsLeftAsItWas) {
 TEST_F(DriveListLinesIn, AFolderWithSomeoneElsesProbeFileIsLeftAsItWas) {
   folder_.Write(kProbeFileName, "not Kelvor's");
   EXPECT_FALSE(SplitIn(folder_.path()));
-  EXPECT_EQ(folder_.Read(kProbeFileName), "not Kelvor's");
+  EXPECT_EQ(test::ReadWholeFile(folder_.Native(kProbeFileName)), "not Kelvor's");
 }
 
 }  // namespace
