@@ -74,7 +74,6 @@ class TestRegistry {
     std::string bytes;
   };
   void Store(Value value);
-  bool InTestKey(const Value& value) const { return value.key.starts_with(subkey_); }
   std::string subkey_;  // below HKEY_CURRENT_USER
   std::vector<Value> values_;
 };
