@@ -159,7 +159,7 @@ TEST(CommandLineRun, DeletesItsFillFilesBeforeItsReportWaits) {
   TestFolder folder;
   folder.Write("wallpaper.bmp", "pattern");
   TestRegistry registry;
-  registry.SetText("Control Panel\\Desktop", "Wallpaper", folder / "wallpaper.bmp");
+  registry.Set("Control Panel\\Desktop", "Wallpaper", REG_SZ, folder / "wallpaper.bmp" + '\0');
   HANDLE held = CreateFileW(folder.Native("wallpaper.bmp").c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);

@@ -40,10 +40,6 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
   return bytes.str();
 }
 
-bool TestFolder::Exists(std::string_view name) const {
-  return std::filesystem::exists(Native(name));
-}
-
 std::string VolumeFolder(std::string_view drive) {
   constexpr std::pair<std::string_view, const char*> kFolders[] = {{kWorkDrive, "work"},
                                                                    {kReadOnlyDrive, "ro"},

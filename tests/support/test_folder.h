@@ -38,7 +38,6 @@ class TestFolder {
   // Looking at files behind the program's back, through the host's own API.
   std::filesystem::path Native(std::string_view name) const;
   void Write(std::string_view name, std::string_view bytes) const;
-  bool Exists(std::string_view name) const;
 
  private:
   std::string path_;

@@ -80,14 +80,15 @@ bool FolderWatch::SawAFileComeOrGo() const {
   return read(static_cast<int>(handle_), events, sizeof events) > 0;
 }
 
-TestRegistry::TestRegistry() : subkey_(TestKeyName()) {}
+TestRegistry::TestRegistry() = default;
 
 TestRegistry::~TestRegistry() {
   std::remove(RegistryFile().c_str());
 }
 
-void TestRegistry::Store(Value value) {
-  values_.push_back(std::move(value));
+void TestRegistry::Set(std::string_view key, std::string_view name, std::uint32_t type,
+                       std::string_view bytes) {
+  values_.push_back({std::string(key), std::string(name), type, std::string(bytes)});
   std::ofstream file(RegistryFile(), std::ios::binary | std::ios::trunc);
   file << "Windows Registry Editor Version 5.00\r\n";
   for (const Value& v : values_) {

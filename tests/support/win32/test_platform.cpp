@@ -40,22 +40,24 @@ bool FolderWatch::SawAFileComeOrGo() const {
 }
 
 // A key left by a test that crashed goes first.
-TestRegistry::TestRegistry() : subkey_(TestKeyName()) {
-  RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
+TestRegistry::TestRegistry() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, test_key.c_str());
 }
 
 TestRegistry::~TestRegistry() {
   for (const Value& value : values_) {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, value.key.c_str(), value.name.c_str());
   }
-  RegDeleteTreeA(HKEY_CURRENT_USER, subkey_.c_str());
+  RegDeleteTreeA(HKEY_CURRENT_USER, test_key.c_str());
 }
 
-void TestRegistry::Store(Value value) {
-  LONG set = RegSetKeyValueA(HKEY_CURRENT_USER, value.key.c_str(), value.name.c_str(), value.type,
-                             value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
-  ASSERT_EQ(set, ERROR_SUCCESS) << value.key << "\\" << value.name;
-  values_.push_back(std::move(value));
+void TestRegistry::Set(std::string_view key, std::string_view name, std::uint32_t type,
+                       std::string_view bytes) {
+  values_.push_back({std::string(key), std::string(name), type, std::string(bytes)});
+  LONG set =
+      RegSetKeyValueA(HKEY_CURRENT_USER, values_.back().key.c_str(), values_.back().name.c_str(),
+                      type, bytes.data(), static_cast<DWORD>(bytes.size()));
+  ASSERT_EQ(set, ERROR_SUCCESS) << key << "\\" << name;
 }
 
 }  // namespace kelvor::test
