@@ -186,7 +186,7 @@ TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
   });
   EXPECT_EQ(ui::RunCommandLine("s /B", window_, clock_), ui::kExitClean);
   EXPECT_EQ(files, std::vector<std::string>{"Kelvor0.dat"});
-  EXPECT_EQ(start, std::string(start.size(), '\0')) << "not All 0's";
+  EXPECT_EQ(start.find_first_not_of('\0'), std::string::npos) << "not All 0's";
   EXPECT_EQ(window_.progress_maximum, 0);
   EXPECT_EQ(window_.progress_steps, 0);
   std::size_t statuses = window_.statuses.size();
