@@ -28,14 +28,14 @@ class DriveListLinesIn : public testing::Test {
   // whether a file came or went there meanwhile.
   bool SplitIn(std::string_view folder) {
     fs::current_path(test::HostPath(folder));
-    test::FolderWatch watch(fs::current_path());
-    std::int16_t count = 0;
-    std::string text = BuildDriveList(count);
-    std::string joined;
-    for (const std::string& line : DriveListLines(text, count)) joined += line + "\r\n";
-    EXPECT_GT(count, 0);
-    EXPECT_EQ(joined, text);
-    return watch.SawAFileComeOrGo();
+    return test::FileCameOrWentWhile(fs::current_path(), [] {
+      std::int16_t count = 0;
+      std::string text = BuildDriveList(count);
+      std::string joined;
+      for (const std::string& line : DriveListLines(text, count)) joined += line + "\r\n";
+      EXPECT_GT(count, 0);
+      EXPECT_EQ(joined, text);
+    });
   }
   fs::path original_folder_ = fs::current_path();
   test::TestFolder folder_;

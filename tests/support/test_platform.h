@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,20 +33,10 @@ std::string ReadHostFile(const std::string& host_path);
 // under Windows.
 std::filesystem::path HostPath(std::string_view program_path);
 
-// Watches a folder through the OS's change notification: a file made and
-// deleted again leaves no other trace.
-class FolderWatch {
- public:
-  explicit FolderWatch(const std::filesystem::path& folder);
-  ~FolderWatch();
-  FolderWatch(const FolderWatch&) = delete;
-  FolderWatch& operator=(const FolderWatch&) = delete;
-  // Whether a file was made, deleted or renamed there since the watch began.
-  bool SawAFileComeOrGo() const;
-
- private:
-  std::intptr_t handle_;
-};
+// Whether a file was made, deleted or renamed in the folder while `action`
+// ran, as the OS's change notification tells: a file made and deleted again
+// leaves no other trace.
+bool FileCameOrWentWhile(const std::filesystem::path& folder, const std::function<void()>& action);
 
 // Registry values set for the running test, removed when it ends, and with
 // them the test's own key and everything below it.

@@ -66,18 +66,14 @@ bool PrepareTestEnvironment() {
   return true;
 }
 
-FolderWatch::FolderWatch(const std::filesystem::path& folder)
-    : handle_(inotify_init1(IN_NONBLOCK)) {
-  inotify_add_watch(static_cast<int>(handle_), folder.c_str(), IN_CREATE | IN_DELETE | IN_MOVE);
-}
-
-FolderWatch::~FolderWatch() {
-  close(static_cast<int>(handle_));
-}
-
-bool FolderWatch::SawAFileComeOrGo() const {
+bool FileCameOrWentWhile(const std::filesystem::path& folder, const std::function<void()>& action) {
+  int watch = inotify_init1(IN_NONBLOCK);
+  inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_DELETE | IN_MOVE);
+  action();
   char events[4096];
-  return read(static_cast<int>(handle_), events, sizeof events) > 0;
+  bool saw = read(watch, events, sizeof events) > 0;
+  close(watch);
+  return saw;
 }
 
 TestRegistry::TestRegistry() = default;

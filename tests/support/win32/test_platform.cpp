@@ -27,16 +27,12 @@ bool PrepareTestEnvironment() {
   return true;
 }
 
-FolderWatch::FolderWatch(const std::filesystem::path& folder)
-    : handle_(reinterpret_cast<std::intptr_t>(
-          FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME))) {}
-
-FolderWatch::~FolderWatch() {
-  FindCloseChangeNotification(reinterpret_cast<HANDLE>(handle_));
-}
-
-bool FolderWatch::SawAFileComeOrGo() const {
-  return WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), 0) == WAIT_OBJECT_0;
+bool FileCameOrWentWhile(const std::filesystem::path& folder, const std::function<void()>& action) {
+  HANDLE watch = FindFirstChangeNotificationW(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  action();
+  bool saw = WaitForSingleObject(watch, 0) == WAIT_OBJECT_0;
+  FindCloseChangeNotification(watch);
+  return saw;
 }
 
 // A key left by a test that crashed goes first.
