@@ -38,15 +38,12 @@ struct FakeControls : WindowControls {
   std::vector<test::FakeWindow::Message> messages;
 };
 
-constexpr std::uintptr_t Click(int id, unsigned notification = 0) {
-  return (static_cast<std::uintptr_t>(notification) << 16) | static_cast<std::uintptr_t>(id);
-}
-
 class RunControlTest : public testing::Test {
  protected:
   void SetUp() override { engine::Program() = {}; }
-  void Command(int id, unsigned notification = 0) {
-    control_.OnMessage(kCommand, Click(id, notification), 0);
+  // A control's notification (0: a click) in a command message's wparam.
+  void Command(int id, std::uintptr_t notification = 0) {
+    control_.OnMessage(kCommand, notification << 16 | static_cast<std::uintptr_t>(id), 0);
   }
 
   struct Run {
