@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "engine/random_bytes.h"
 #include "test_folder.h"
@@ -102,9 +100,7 @@ TEST_F(Chunks, ChunksReachTheFileWholeWhereverTheyStand) {
   files::CloseFile(state_, 1);
   EXPECT_EQ(state_.Number(), files::kNoError);
 
-  std::ifstream file(test::HostPath(name), std::ios::binary);
-  std::string back((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  file.close();
+  std::string back = test::ReadWholeFile(test::HostPath(name));
   std::filesystem::remove(test::HostPath(name));
   std::string blocks_bytes(blocks.held());
   EXPECT_TRUE(back == blocks_bytes + blocks_bytes + std::string(kLarge, '\xff') +

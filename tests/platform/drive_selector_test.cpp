@@ -28,32 +28,28 @@ class DriveListLinesIn : public testing::Test {
   // whether a file came or went there meanwhile.
   bool SplitIn(std::string_view folder) {
     fs::current_path(test::HostPath(folder));
-    test::FolderWatch watch(fs::current_path());
-    std::int16_t count = 0;
-    std::string text = BuildDriveList(count);
-    std::string joined;
-    for (const std::string& line : DriveListLines(text, count)) joined += line + "\r\n";
-    EXPECT_GT(count, 0);
-    EXPECT_EQ(joined, text);
-    return watch.SawAFileComeOrGo();
+    return test::FileCameOrWentWhile(fs::current_path(), [] {
+      std::int16_t count = 0;
+      std::string text = BuildDriveList(count);
+      std::string joined;
+      for (const std::string& line : DriveListLines(text, count)) joined += line + "\r\n";
+      EXPECT_GT(count, 0);
+      EXPECT_EQ(joined, text);
+    });
   }
   fs::path original_folder_ = fs::current_path();
   test::TestFolder folder_;
 };
 
-TEST_F(DriveListLinesIn, AWritableFolderCarriesThemInTheProbeFileThenDeletesIt) {
+// A writable folder carries them in the probe file, then deletes it; a
+// read-only folder, or one with someone else's probe file, is left as it was.
+TEST_F(DriveListLinesIn, OnlyAWritableFolderWithoutAProbeFileCarriesThem) {
   EXPECT_TRUE(SplitIn(folder_.path())) << "the probe file was never made";
-  EXPECT_FALSE(folder_.Exists(kProbeFileName));
-}
-
-TEST_F(DriveListLinesIn, AReadOnlyFolderIsLeftAsItWas) {
+  EXPECT_FALSE(fs::exists(folder_.Native(kProbeFileName)));
   EXPECT_FALSE(SplitIn(std::string(test::kReadOnlyDrive) + "\\"));
-}
-
-TEST_F(DriveListLinesIn, AFolderWithSomeoneElsesProbeFileIsLeftAsItWas) {
   folder_.Write(kProbeFileName, "not Kelvor's");
   EXPECT_FALSE(SplitIn(folder_.path()));
-  EXPECT_EQ(folder_.Read(kProbeFileName), "not Kelvor's");
+  EXPECT_EQ(test::ReadWholeFile(folder_.Native(kProbeFileName)), "not Kelvor's");
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST_F(FileAccess, AReadBinaryFileIsOnlyReadAndSharedWithOtherReadersButNotWrite
 
   OpenFile(state_, folder_ / "missing.bmp", FileMode::kReadBinary, 3);
   EXPECT_EQ(Taken(), kFileNotFound);
-  EXPECT_FALSE(folder_.Exists("missing.bmp"));  // never created
+  EXPECT_FALSE(std::filesystem::exists(folder_.Native("missing.bmp")));  // never created
 
   OpenFile(state_, folder_ / "mine.dat", FileMode::kNewBinary, 4);
   OpenFile(state_, folder_ / "mine.dat", FileMode::kReadBinary, 5);

@@ -1,5 +1,6 @@
 // The registry reader against the real registry (under Wine) and against
-// ".reg" files (natively), through the same tests.
+// ".reg" files (natively), through the same test. How a path splits is
+// registry_path_test's.
 #include "probes/registry_reader.h"
 
 #include <gtest/gtest.h>
@@ -13,54 +14,45 @@ std::string Sz(std::string_view text) {
   return std::string(text) + '\0';
 }
 
-class RegistryReader : public testing::Test {
- protected:
-  std::string Read(std::string_view subkey, const std::string& name) {
-    std::string path = registry_.KeyPath();
-    if (!subkey.empty()) path += "\\" + std::string(subkey);
-    return ReadRegistryString(path, name);
+// Subkeys of the test key. Only blanks count as blanks; key and value names are found whatever
+// their case; the default value has the empty name. Every value type is read as bytes up to the
+// first zero and up to 2047 bytes. Missing keys and values give empty text, and a root name alone
+// reads the root.
+TEST(RegistryReader, ReadsAValueAsTextWithOuterBlanksRemoved) {
+  test::TestRegistry registry;
+  struct Case {
+    const char* subkey;
+    const char* name;
+    std::uint32_t type;
+    std::string bytes;
+    const char* read_subkey;
+    const char* read_name;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"\\Control Panel\\Desktop", "Wallpaper", os::kRegSz, Sz("  C:\\my  photo.bmp  "),
+       "\\control panel\\DESKTOP", "wallpaper", "C:\\my  photo.bmp"},
+      {"", "Tabs", os::kRegSz, Sz("\tvalue\t"), "", "Tabs", "\tvalue\t"},
+      {"", "Blanks", os::kRegSz, Sz("     "), "", "Blanks", ""},
+      {"\\Sub", "", os::kRegSz, Sz("default"), "\\Sub", "", "default"},
+      {"", "Multi", os::kRegMultiSz, std::string("first\0second\0\0", 14), "", "Multi", "first"},
+      {"", "Expand", os::kRegExpandSz, Sz("%SystemRoot%\\web.bmp"), "", "Expand",
+       "%SystemRoot%\\web.bmp"},
+      {"", "Number", os::kRegDword, std::string("ABC\0", 4), "", "Number", "ABC"},
+      {"", "Binary", os::kRegBinary, std::string(2047, 'a'), "", "Binary", std::string(2047, 'a')},
+      {"", "TooLong", os::kRegBinary, std::string(2048, 'b'), "", "TooLong", ""},
+      {"", "TooLongText", os::kRegSz, Sz(std::string(2047, 'd')), "", "TooLongText", ""},
+      {"\\Sub", "Present", os::kRegSz, Sz("here"), "\\Sub", "Absent", ""},
+      {"", "", 0, "", "\\Nowhere", "Present", ""},
+      {"", "", 0, "", "\\Sub\\Deeper", "Present", ""}};
+  for (const Case& c : cases) {
+    if (c.type != 0) registry.Set(registry.test_key + c.subkey, c.name, c.type, c.bytes);
   }
-  test::TestRegistry registry_;
-};
-
-// Only blanks count as blanks; key and value names are found whatever their
-// case (only the root must match); the default value has the empty name.
-TEST_F(RegistryReader, ReadsAStringWithOuterBlanksRemoved) {
-  registry_.Set("Control Panel\\Desktop", "Wallpaper", os::kRegSz,
-                Sz("  C:\\Pictures\\my  photo.bmp  "));
-  registry_.Set("", "Tabs", os::kRegSz, Sz("\tvalue\t"));
-  registry_.Set("", "Blanks", os::kRegSz, Sz("     "));
-  registry_.Set("Sub", "", os::kRegSz, Sz("default"));
-  EXPECT_EQ(Read("control panel\\DESKTOP", "wallpaper"), "C:\\Pictures\\my  photo.bmp");
-  EXPECT_EQ(Read("", "Tabs"), "\tvalue\t");
-  EXPECT_EQ(Read("", "Blanks"), "");
-  EXPECT_EQ(Read("Sub", ""), "default");
-  std::string path = registry_.KeyPath();
-  EXPECT_EQ(ReadRegistryString("hkey_current_user" + path.substr(17), "Tabs"), "");
-}
-
-TEST_F(RegistryReader, EveryValueTypeIsReadAsBytesUpToTheFirstZeroAndUpTo2047Bytes) {
-  registry_.Set("", "Multi", os::kRegMultiSz, std::string("first\0second\0\0", 14));
-  registry_.Set("", "Expand", os::kRegExpandSz, Sz("%SystemRoot%\\web.bmp"));
-  registry_.Set("", "Number", os::kRegDword, std::string("ABC\0", 4));
-  registry_.Set("", "Binary", os::kRegBinary, std::string(2047, 'a'));
-  registry_.Set("", "TooLong", os::kRegBinary, std::string(2048, 'b'));
-  registry_.Set("", "TooLongText", os::kRegSz, Sz(std::string(2047, 'd')));
-  EXPECT_EQ(Read("", "Multi"), "first");
-  EXPECT_EQ(Read("", "Expand"), "%SystemRoot%\\web.bmp");
-  EXPECT_EQ(Read("", "Number"), "ABC");
-  EXPECT_EQ(Read("", "Binary"), std::string(2047, 'a'));
-  EXPECT_EQ(Read("", "TooLong"), "");
-  EXPECT_EQ(Read("", "TooLongText"), "");
-}
-
-TEST_F(RegistryReader, MissingKeysAndValuesGiveEmptyTextAndARootNameReadsTheRoot) {
-  registry_.Set("Sub", "Present", os::kRegSz, Sz("here"));
-  registry_.SetText("", "KelvorTestRootValue", "at the root");
-  EXPECT_EQ(Read("Sub", "Absent"), "");
-  EXPECT_EQ(Read("Nowhere", "Present"), "");
-  EXPECT_EQ(Read("Sub\\Deeper", "Present"), "");
-  EXPECT_EQ(ReadRegistryString(registry_.KeyPath() + "\\Sub\\", "Present"), "");
+  for (const Case& c : cases) {
+    std::string path = "HKEY_CURRENT_USER\\" + registry.test_key + c.read_subkey;
+    EXPECT_EQ(ReadRegistryString(path, c.read_name), c.text) << c.read_subkey << " " << c.read_name;
+  }
+  registry.Set("", "KelvorTestRootValue", os::kRegSz, Sz("at the root"));
   EXPECT_EQ(ReadRegistryString("HKEY_CURRENT_USER", "KelvorTestRootValue"), "at the root");
 }
 

@@ -33,19 +33,11 @@ void TestFolder::Write(std::string_view name, std::string_view bytes) const {
   ASSERT_TRUE(file.good()) << "could not write " << name;
 }
 
-std::string TestFolder::Read(std::string_view name) const {
-  return ReadWholeFile(Native(name));
-}
-
 std::string ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   std::stringstream bytes;
   bytes << file.rdbuf();
   return bytes.str();
-}
-
-bool TestFolder::Exists(std::string_view name) const {
-  return std::filesystem::exists(Native(name));
 }
 
 std::string VolumeFolder(std::string_view drive) {
@@ -59,12 +51,6 @@ std::string VolumeFolder(std::string_view drive) {
     if (volumes && letter == drive) return std::string(volumes) + "/" + folder;
   }
   return "";
-}
-
-std::string WipeTypeOf(std::string_view fill_bytes) {
-  if (fill_bytes.find_first_not_of('\xff') == std::string_view::npos) return "All 1's";
-  if (fill_bytes.find_first_not_of('\0') == std::string_view::npos) return "All 0's";
-  return "Blocks of Binary Data";
 }
 
 }  // namespace kelvor::test

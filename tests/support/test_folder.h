@@ -38,8 +38,6 @@ class TestFolder {
   // Looking at files behind the program's back, through the host's own API.
   std::filesystem::path Native(std::string_view name) const;
   void Write(std::string_view name, std::string_view bytes) const;
-  std::string Read(std::string_view name) const;
-  bool Exists(std::string_view name) const;
 
  private:
   std::string path_;
@@ -47,9 +45,5 @@ class TestFolder {
 
 // A file's whole contents, read through the host's own API.
 std::string ReadWholeFile(const std::filesystem::path& path);
-
-// The wipe type whose bytes these are: "All 1's", "All 0's", or "Blocks of
-// Binary Data" for anything else.
-std::string WipeTypeOf(std::string_view fill_bytes);
 
 }  // namespace kelvor::test

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,23 +33,13 @@ std::string ReadHostFile(const std::string& host_path);
 // under Windows.
 std::filesystem::path HostPath(std::string_view program_path);
 
-// Watches a folder through the OS's change notification: a file made and
-// deleted again leaves no other trace.
-class FolderWatch {
- public:
-  explicit FolderWatch(const std::filesystem::path& folder);
-  ~FolderWatch();
-  FolderWatch(const FolderWatch&) = delete;
-  FolderWatch& operator=(const FolderWatch&) = delete;
-  // Whether a file was made, deleted or renamed there since the watch began.
-  bool SawAFileComeOrGo() const;
+// Whether a file was made, deleted or renamed in the folder while `action`
+// ran, as the OS's change notification tells: a file made and deleted again
+// leaves no other trace.
+bool FileCameOrWentWhile(const std::filesystem::path& folder, const std::function<void()>& action);
 
- private:
-  std::intptr_t handle_;
-};
-
-// A key of its own for the running test below HKEY_CURRENT_USER, removed
-// with its values when the test ends.
+// Registry values set for the running test, removed when it ends, and with
+// them the test's own key and everything below it.
 class TestRegistry {
  public:
   TestRegistry();
@@ -56,26 +47,19 @@ class TestRegistry {
   TestRegistry(const TestRegistry&) = delete;
   TestRegistry& operator=(const TestRegistry&) = delete;
 
-  // "HKEY_CURRENT_USER\Software\KelvorTest\<test>"
-  std::string KeyPath() const;
-  // Sets a value below the test key (subkey may be empty) with the bytes that
-  // an 8-bit registry call would read back.
-  void Set(std::string_view subkey, std::string_view name, std::uint32_t type,
-           std::string_view bytes);
-  // Sets a text value in any key below HKEY_CURRENT_USER ("" is the root
-  // itself); only the value is removed at the end.
-  void SetText(std::string_view key, std::string_view name, std::string_view text);
+  // Sets a value in a key below HKEY_CURRENT_USER ("" is the root itself)
+  // with the bytes that an 8-bit registry call would read back.
+  void Set(std::string_view key, std::string_view name, std::uint32_t type, std::string_view bytes);
+
+  const std::string test_key = TestKeyName();  // below HKEY_CURRENT_USER
 
  private:
   struct Value {
-    std::string key;  // below HKEY_CURRENT_USER
+    std::string key;
     std::string name;
     std::uint32_t type;
     std::string bytes;
   };
-  void Store(Value value);
-  bool InTestKey(const Value& value) const { return value.key.starts_with(subkey_); }
-  std::string subkey_;  // below HKEY_CURRENT_USER
   std::vector<Value> values_;
 };
 

@@ -38,15 +38,12 @@ struct FakeControls : WindowControls {
   std::vector<test::FakeWindow::Message> messages;
 };
 
-constexpr std::uintptr_t Click(int id, unsigned notification = 0) {
-  return (static_cast<std::uintptr_t>(notification) << 16) | static_cast<std::uintptr_t>(id);
-}
-
 class RunControlTest : public testing::Test {
  protected:
   void SetUp() override { engine::Program() = {}; }
-  void Command(int id, unsigned notification = 0) {
-    control_.OnMessage(kCommand, Click(id, notification), 0);
+  // A control's notification (0: a click) in a command message's wparam.
+  void Command(int id, std::uintptr_t notification = 0) {
+    control_.OnMessage(kCommand, notification << 16 | static_cast<std::uintptr_t>(id), 0);
   }
 
   struct Run {
@@ -82,59 +79,49 @@ TEST_F(RunControlTest, NothingElseStartsARun) {
   EXPECT_TRUE(window_.texts.empty());
 }
 
-TEST_F(RunControlTest, RestartRepeatsTheSameTypeAndResetsTheButtons) {
-  window_.checked[kRestartCheckBox] = true;
-  window_.CheckWipeTypeButton(kAllZerosButton);
-  during_run_ = [this] {
-    window_.CheckWipeTypeButton(kBinaryBlocksButton);  // the user changes it: no effect
-    if (runs_.size() == 3) window_.checked[kRestartCheckBox] = false;
-  };
-  Command(kStartButton);
-  ASSERT_EQ(runs_.size(), 3u);
-  for (const Run& run : runs_) EXPECT_EQ(run.type, engine::kAllZeros);
-  EXPECT_TRUE(window_.enabled[kStartButton]);
-}
-
-TEST_F(RunControlTest, CyclingGoesOnesZerosBlocksOnes) {
-  window_.checked[kRestartCheckBox] = true;
-  window_.checked[kCycleCheckBox] = true;
-  window_.CheckWipeTypeButton(kBinaryBlocksButton);
-  std::vector<int> buttons_shown;
-  during_run_ = [this, &buttons_shown] {
-    for (int button = kAllOnesButton; button <= kBinaryBlocksButton; ++button) {
-      if (window_.checked[button]) buttons_shown.push_back(button);
+// Restart repeats the run on the same drive whatever the user selects
+// meanwhile: with the same type, or with Cycle the next one, which the option
+// buttons show during its run.
+TEST_F(RunControlTest, RestartRepeatsTheRunAndCycleMovesTheTypeOn) {
+  const std::pair<bool, std::vector<engine::WipeType>> cases[] = {{false, {2, 2, 2}},
+                                                                  {true, {2, 0, 1, 2, 0}}};
+  for (const auto& [cycle, types] : cases) {
+    runs_.clear();
+    window_.selected_entry = "S:\\    Ram Disk Drive";
+    window_.checked[kRestartCheckBox] = true;
+    window_.checked[kCycleCheckBox] = cycle;
+    window_.CheckWipeTypeButton(kBinaryBlocksButton);
+    during_run_ = [this, &types] {
+      EXPECT_TRUE(window_.checked[kAllOnesButton + runs_.back().type]) << runs_.size();
+      window_.CheckWipeTypeButton(kAllOnesButton);
+      window_.selected_entry = "T:\\    Ram Disk Drive";
+      if (runs_.size() == types.size()) window_.checked[kRestartCheckBox] = false;
+    };
+    Command(kStartButton);
+    std::vector<engine::WipeType> run_types;
+    for (const Run& run : runs_) {
+      run_types.push_back(run.type);
+      EXPECT_EQ(run.drive, "S:");
     }
-    window_.selected_entry = "T:\\    Ram Disk Drive";  // ignored by repeated runs
-    if (runs_.size() == 5) window_.checked[kRestartCheckBox] = false;
-  };
-  Command(kStartButton);
-  std::vector<engine::WipeType> types;
-  for (const Run& run : runs_) {
-    types.push_back(run.type);
-    EXPECT_EQ(run.drive, "S:");
+    EXPECT_EQ(run_types, types) << cycle;
+    EXPECT_TRUE(window_.enabled[kStartButton]);
   }
-  EXPECT_EQ(types, (std::vector<engine::WipeType>{2, 0, 1, 2, 0}));
-  EXPECT_EQ(buttons_shown, (std::vector<int>{kBinaryBlocksButton, kAllOnesButton, kAllZerosButton,
-                                             kBinaryBlocksButton, kAllOnesButton}));
 }
 
-TEST_F(RunControlTest, CancelBeforeAnyRunEndsTheProgramWithoutCleaning) {
+// Cancel ends the program, idle or not; a close only during a run.
+TEST_F(RunControlTest, CancelEndsTheProgramAndACloseDuringARunCancelsPausedOrNot) {
   Command(kCancelButton);
   EXPECT_EQ(window_.texts[kStatusLine], "Canceling and cleaning up ...");
-  EXPECT_EQ(ended_with_, std::vector<int>{0});
-}
-
-TEST_F(RunControlTest, ACloseDuringARunCancelsPausedOrNotAndIdleDoesNot) {
   during_run_ = [this] {
     control_.OnMessage(kClose, 0, 0);
     if (runs_.size() == 1) Command(kPauseButton);
   };
   Command(kStartButton);
   Command(kStartButton);  // this time paused
-  EXPECT_EQ(ended_with_, (std::vector<int>{0, 0}));
+  EXPECT_EQ(ended_with_, (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(window_.texts[kStatusLine], "Select a drive above ...");
   control_.OnMessage(kClose, 0, 0);  // idle: the window just closes
-  EXPECT_EQ(ended_with_.size(), 2u);
+  EXPECT_EQ(ended_with_.size(), 3u);
 }
 
 TEST_F(RunControlTest, FocusIsSavedOnDeactivationAndGivenBack) {

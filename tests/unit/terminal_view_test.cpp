@@ -29,6 +29,13 @@ class TerminalViewTest : public testing::Test {
     return text;
   }
   void TearDown() override { std::fclose(out_); }
+  // Moves the clock on and sets the free space, then shows the status.
+  void Status(TerminalView& view, std::chrono::milliseconds after, std::uint64_t free,
+              std::string_view text) {
+    now_ += after;
+    free_ = free;
+    view.SetStatus(text);
+  }
 
   std::FILE* out_ = std::tmpfile();
   TerminalView::Clock::time_point now_{};
@@ -44,16 +51,10 @@ TEST_F(TerminalViewTest, OnATerminalOneLineWithABarAndTheMeasuredRateThenTheSumm
   view->SetStatus("Starting up ...");
   view->SetStatus(engine_rate_);  // nothing written yet
   view->SetProgressRange(3);
-  now_ += 2s;
-  free_ = 2 * kGigabyte;
-  view->SetStatus(engine_estimate_);
+  Status(*view, 2s, 2 * kGigabyte, engine_estimate_);
   view->StepProgress();
-  now_ += 500ms;
-  free_ = 3 * kGigabyte / 2;
-  view->SetStatus(engine_estimate_);
-  now_ += 1500ms;
-  free_ = 0;
-  view->SetStatus(engine::kDeletingText);
+  Status(*view, 500ms, 3 * kGigabyte / 2, engine_estimate_);
+  Status(*view, 1500ms, 0, engine::kDeletingText);
   now_ += 3s;  // the deleting is no writing
   view->PrintSummary();
   EXPECT_EQ(
@@ -74,15 +75,9 @@ TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOn
   view->SetStatus("Starting up ...");
   free_ = 2 * kGigabyte;  // the fill files of a killed run, deleted: they count as free
   view->PumpStep();
-  now_ += 4s;
-  free_ = 3 * kGigabyte / 2;
-  view->SetStatus(engine_rate_);
-  now_ += 1s;
-  free_ = kGigabyte;
-  view->SetStatus(engine_estimate_);
-  now_ += 1s;
-  free_ = 0;
-  view->SetStatus(engine::kDeletingText);
+  Status(*view, 4s, 3 * kGigabyte / 2, engine_rate_);
+  Status(*view, 1s, kGigabyte, engine_estimate_);
+  Status(*view, 1s, 0, engine::kDeletingText);
   view->PrintSummary();
   EXPECT_EQ(Written(),
             "Starting up ...\n"

@@ -21,17 +21,9 @@ std::string RegistryFile() {
   return VolumeFolder(kWorkDrive) + "/test-registry.reg";
 }
 
-// How regedit writes a value's data: a string quoted, anything else as its
-// bytes (texts of the expandable and multi-string types in UTF-16).
+// How regedit writes a value's data of any type: its bytes, those of the
+// expandable and multi-string types as UTF-16 text.
 std::string RegData(std::uint32_t type, std::string_view bytes) {
-  if (type == os::kRegSz) {
-    std::string quoted = "\"";
-    for (char c : bytes.substr(0, bytes.find('\0'))) {
-      if (c == '"' || c == '\\') quoted += '\\';
-      quoted += c;
-    }
-    return quoted + "\"";
-  }
   bool wide = type == os::kRegExpandSz || type == os::kRegMultiSz;
   std::string list = "hex(" + std::to_string(type) + "):";
   char item[8];
@@ -74,37 +66,31 @@ bool PrepareTestEnvironment() {
   return true;
 }
 
-FolderWatch::FolderWatch(const std::filesystem::path& folder)
-    : handle_(inotify_init1(IN_NONBLOCK)) {
-  inotify_add_watch(static_cast<int>(handle_), folder.c_str(), IN_CREATE | IN_DELETE | IN_MOVE);
-}
-
-FolderWatch::~FolderWatch() {
-  close(static_cast<int>(handle_));
-}
-
-bool FolderWatch::SawAFileComeOrGo() const {
+bool FileCameOrWentWhile(const std::filesystem::path& folder, const std::function<void()>& action) {
+  int watch = inotify_init1(IN_NONBLOCK);
+  inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_DELETE | IN_MOVE);
+  action();
   char events[4096];
-  return read(static_cast<int>(handle_), events, sizeof events) > 0;
+  bool saw = read(watch, events, sizeof events) > 0;
+  close(watch);
+  return saw;
 }
 
-TestRegistry::TestRegistry() : subkey_(TestKeyName()) {
-  Store({subkey_, "", 0, ""});
-}
+TestRegistry::TestRegistry() = default;
 
 TestRegistry::~TestRegistry() {
   std::remove(RegistryFile().c_str());
 }
 
-void TestRegistry::Store(Value value) {
-  values_.push_back(std::move(value));
+void TestRegistry::Set(std::string_view key, std::string_view name, std::uint32_t type,
+                       std::string_view bytes) {
+  values_.push_back({std::string(key), std::string(name), type, std::string(bytes)});
   std::ofstream file(RegistryFile(), std::ios::binary | std::ios::trunc);
   file << "Windows Registry Editor Version 5.00\r\n";
   for (const Value& v : values_) {
-    file << "\r\n[HKEY_CURRENT_USER" << (v.key.empty() ? "" : "\\" + v.key) << "]\r\n";
-    if (v.type == 0) continue;  // the bare key
-    std::string name = v.name.empty() ? "@" : "\"" + v.name + "\"";
-    file << name << "=" << RegData(v.type, v.bytes) << "\r\n";
+    file << "\r\n[HKEY_CURRENT_USER" << (v.key.empty() ? "" : "\\" + v.key) << "]\r\n"
+         << (v.name.empty() ? "@" : "\"" + v.name + "\"") << "=" << RegData(v.type, v.bytes)
+         << "\r\n";
   }
 }
 

@@ -3,44 +3,43 @@
 #include <cstdlib>
 
 #include "platform/os_files.h"
+#include "ui/control_ids.h"
 
 namespace kelvor::test {
 namespace {
 
-constexpr int kStartButtonId = 1002;
 constexpr DWORD kProgramEndTimeout = 60000;
 constexpr DWORD kPollInterval = 20;
 
-std::wstring Quoted(const std::string& text) {
-  return L"\"" + os::ToNativeName(text) + L"\"";
+std::string ClassName(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
 }
 
-struct WindowSearch {
-  DWORD process_id;
-  std::vector<HWND> found;
-};
-
+// Adds the window to the search's list (a process id and the windows found)
+// where that process owns it and shows it.
 BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<WindowSearch*>(data);
+  auto* search = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->process_id && IsWindowVisible(window)) search->found.push_back(window);
+  if (owner == search->first && IsWindowVisible(window)) search->second.push_back(window);
   return TRUE;
 }
 
 }  // namespace
 
 std::vector<HWND> TopWindowsOf(DWORD process_id) {
-  WindowSearch search{process_id, {}};
+  std::pair<DWORD, std::vector<HWND>> search{process_id, {}};
   EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return search.second;
 }
 
 RunningProgram StartProgramProcess(const std::vector<std::string>& arguments) {
   const char* program = std::getenv("KELVOR_PROGRAM");
   RunningProgram running;
   if (!program) return running;
-  std::wstring command_line = Quoted(program);
+  std::wstring command_line = L"\"" + os::ToNativeName(program) + L"\"";
   for (const std::string& argument : arguments) command_line += L" " + os::ToNativeName(argument);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -88,15 +87,9 @@ std::string WindowText(HWND window) {
   return Ansi(text);
 }
 
-std::string ClassName(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
 HWND FindMainWindow(DWORD process_id) {
   for (HWND window : TopWindowsOf(process_id)) {
-    if (GetDlgItem(window, kStartButtonId)) return window;
+    if (GetDlgItem(window, ui::kStartButton)) return window;
   }
   return nullptr;
 }
@@ -104,7 +97,7 @@ HWND FindMainWindow(DWORD process_id) {
 std::vector<HWND> MessageBoxesOf(DWORD process_id) {
   std::vector<HWND> boxes;
   for (HWND window : TopWindowsOf(process_id)) {
-    if (ClassName(window) == "#32770" && !GetDlgItem(window, kStartButtonId) &&
+    if (ClassName(window) == "#32770" && !GetDlgItem(window, ui::kStartButton) &&
         GetDlgItem(window, IDOK)) {
       boxes.push_back(window);
     }

@@ -26,7 +26,6 @@ bool WaitUntil(const std::function<bool()>& condition, int timeout_ms);
 // Wide text as the program's 8-bit calls see it.
 std::string Ansi(const wchar_t* text);
 std::string WindowText(HWND window);
-std::string ClassName(HWND window);
 
 // The visible top-level windows of a process.
 std::vector<HWND> TopWindowsOf(DWORD process_id);

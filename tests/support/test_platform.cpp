@@ -1,16 +1,22 @@
-// Bytes written to the block device under a test volume, as the kernel counts
-// them in the host's /proc and /sys.
-#include <sstream>
-
+// What test_platform.h offers alike on every OS.
 #include "test_platform.h"
 
-namespace kelvor::test {
-namespace {
-constexpr std::uint64_t kSectorSize = 512;  // the unit of /sys/block/*/stat
-constexpr int kSectorsWrittenField = 7;
-}  // namespace
+#include <gtest/gtest.h>
 
+#include <sstream>
+
+namespace kelvor::test {
+
+std::string TestKeyName() {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  return std::string("Software\\KelvorTest\\") + test->test_suite_name() + "." + test->name();
+}
+
+// The device's count from the host's /proc and /sys: the mount table names
+// the device, and its stat file counts the sectors written.
 std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive) {
+  constexpr std::uint64_t kSectorSize = 512;  // the unit of /sys/block/*/stat
+  constexpr int kSectorsWrittenField = 7;
   const std::string mount_point = VolumeFolder(drive);
   std::istringstream mounts(ReadHostFile("/proc/self/mounts"));
   for (std::string line; std::getline(mounts, line);) {
