@@ -18,74 +18,52 @@ import sys
 
 import fusepy
 
-# The calls that change the folder tree, all passed through the same way.
-CHANGES = {"unlink": os.unlink, "mkdir": os.mkdir, "rmdir": os.rmdir, "chmod": os.chmod}
+CREATE_FLAGS = os.O_WRONLY | os.O_CREAT | os.O_TRUNC
+# The calls on a path, passed through to the backing folder's: those that
+# change the folder tree, and those that only look.
+CHANGES = {"unlink": os.unlink, "mkdir": os.mkdir, "rmdir": os.rmdir, "chmod": os.chmod,
+           "truncate": lambda path, length, fh=None: os.truncate(path, length),
+           "create": lambda path, mode, fi=None: os.open(path, CREATE_FLAGS, mode)}
+QUERIES = {"getattr": lambda path, fh=None: fields(os.lstat(path), "st_"),
+           "statfs": lambda path: fields(os.statvfs(path), "f_"),
+           "readdir": lambda path, fh: [".", ".."] + os.listdir(path),
+           "open": lambda path, flags: os.open(path, flags & ~os.O_DIRECT)}
+WRITE_FLAGS = os.O_WRONLY | os.O_RDWR
+
+
+def fields(result, prefix):
+    return {key: getattr(result, key) for key in dir(result) if key.startswith(prefix)}
 
 
 class FaultFS(fusepy.Operations):
     def __init__(self, backing, after, error, fail, flush_error):
-        self.backing = backing
-        self.after = after
-        self.error = error
-        self.fail = fail
+        self.backing, self.after, self.error, self.fail = backing, after, error, fail
         self.flush_error = flush_error
         self.written = 0
 
     def __call__(self, operation, path, *arguments):
-        if operation not in CHANGES:
-            return super().__call__(operation, path, *arguments)
-        self._refuse_change()
-        CHANGES[operation](self._path(path), *arguments)
-
-    def _path(self, path):
-        return os.path.join(self.backing, path.lstrip("/"))
-
-    def _failing(self):
-        return self.written >= self.after
-
-    def _refuse_change(self):
-        if self.fail == "everything" and self._failing():
+        failing = self.written >= self.after
+        if failing and self.fail == "everything" and (
+                operation in CHANGES or operation == "open" and arguments[0] & WRITE_FLAGS):
             raise fusepy.FuseOSError(self.error)
-
-    # Reading the tree
-    def getattr(self, path, fh=None):
-        st = os.lstat(self._path(path))
-        return {key: getattr(st, key) for key in dir(st) if key.startswith("st_")}
-
-    def readdir(self, path, fh):
-        return [".", ".."] + os.listdir(self._path(path))
-
-    def statfs(self, path):
-        st = os.statvfs(self._path(path))
-        return {key: getattr(st, key) for key in dir(st) if key.startswith("f_")}
-
-    # Files
-    def open(self, path, flags):
-        if flags & (os.O_WRONLY | os.O_RDWR):
-            self._refuse_change()
-        return os.open(self._path(path), flags & ~os.O_DIRECT)
-
-    def create(self, path, mode, fi=None):
-        self._refuse_change()
-        return os.open(self._path(path), os.O_WRONLY | os.O_CREAT | os.O_TRUNC, mode)
+        call = CHANGES.get(operation) or QUERIES.get(operation)
+        if call:
+            return call(os.path.join(self.backing, path.lstrip("/")), *arguments)
+        return super().__call__(operation, path, *arguments)
 
     def read(self, path, size, offset, fh):
         return os.pread(fh, size, offset)
 
     def write(self, path, data, offset, fh):
-        if self.fail in ("writes", "everything") and self._failing():
+        if self.fail in ("writes", "everything") and self.written >= self.after:
             raise fusepy.FuseOSError(self.error)
         put = os.pwrite(fh, data, offset)
         self.written += put
         return put
 
-    def truncate(self, path, length, fh=None):
-        self._refuse_change()
-        os.truncate(self._path(path), length)
-
     def fsync(self, path, datasync, fh):
         error = self.flush_error or self.fail == "flushes" and self.error
-        if error and self._failing():
+        if error and self.written >= self.after:
             raise fusepy.FuseOSError(error)
         os.fsync(fh)
         return 0
