@@ -23,13 +23,10 @@ failures=0
 # check LABEL COMMAND...: runs one check, and shows its output when it fails.
 check() {
   local output
-  if output=$("${@:2}" 2>&1); then
-    echo "ok    $1"
-  else
-    echo "FAIL  $1"
-    echo "$output" | sed 's/^/      /'
-    failures=$((failures + 1))
-  fi
+  output=$("${@:2}" 2>&1) && { echo "ok    $1"; return; }
+  echo "FAIL  $1"
+  sed 's/^/      /' <<<"$output"
+  failures=$((failures + 1))
 }
 
 # The host's packages count as installed in the throwaway root, so that the
