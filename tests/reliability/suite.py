@@ -242,7 +242,7 @@ class Suite(unittest.TestCase):
         self.assertEqual((state(), fill_files()), ((before, free_before + 5 * MIB), {}))
 
     # Write faults in the middle of a run (a full disk is the whole-run
-    # tests' and the next case's). The remainder part of 96 MiB is written in
+    # tests', and ends every wipe of an ext4 volume here). The remainder part of 96 MiB is written in
     # chunks of 9.6 MiB; the device fails after 30 MiB. Wine turns the I/O
     # error into "not ready", and a refused deletion into an access error.
     def test_a_failing_device_stops_the_run_at_the_first_fault(self):
@@ -349,9 +349,9 @@ class Suite(unittest.TestCase):
                 allowed = 1 if filesystem == "ext4" and WINDOWS else 0
                 self.assertLessEqual(len({at // 4096 for at in markers(image)}), allowed)
 
-    # A volume without free space (the first write finds the disk full); on
-    # Linux with the output closed, like `kelvor G: | head -n1` once head has
-    # ended, which must not stop the run or its cleanup.
+    # A volume without free space; on Linux with the output closed, like
+    # `kelvor G: | head -n1` once head has ended, which must not stop the run
+    # or its cleanup.
     def test_a_volume_without_free_space(self):
         mount_tmpfs(self.stack, "16m")
         put_user_files()
