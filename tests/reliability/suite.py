@@ -436,6 +436,16 @@ class Suite(unittest.TestCase):
             self.assertLessEqual(exit_codes, {0, 1})
             self.assertEqual((snapshot(ELSEWHERE), snapshot(home)), (outside, at_home))
 
+        # Another user who takes a lock on a fill file as soon as one exists
+        # can neither reach it nor keep the run from deleting it.
+        def test_another_users_lock_never_blocks_the_cleanup(self):
+            mount_tmpfs(self.stack, "256m")
+            before = state()
+            locker = subprocess.Popen([sys.executable, "-c", LOCKER,
+                                       os.path.join(TEMP, "Kelvor0.dat")], user=NOBODY)
+            self.stack.callback(stop, locker)
+            self.assertClean(before, run())
+
         # Many free file records make the record stage last long enough to be
         # interrupted: it begins when the reserve file is given back.
         def test_an_interrupt_in_the_record_stage_cleans_up(self):
@@ -511,6 +521,18 @@ while True:
         with contextlib.suppress(OSError):
             make(folder)
             undo(folder)
+"""
+
+# Run as another user: opens a fill file as soon as it can and holds a lock on it.
+LOCKER = """
+import fcntl, sys, time
+while True:
+    try:
+        held = open(sys.argv[1], "rb")
+        fcntl.flock(held, fcntl.LOCK_SH)
+        time.sleep(600)
+    except OSError:
+        time.sleep(0.0005)
 """
 
 
