@@ -7,6 +7,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace kelvor::os {
 
 DirectAlignment DirectAlignmentOf(int fd) {
@@ -16,7 +18,11 @@ DirectAlignment DirectAlignmentOf(int fd) {
       !(info.stx_mask & STATX_DIOALIGN)) {
     return {page, page};
   }
-  return {info.stx_dio_mem_align, info.stx_dio_offset_align};
+  // Writes start and end on the filesystem's blocks (up to a page), not just
+  // where direct I/O allows: one that starts or ends inside a block has the
+  // filesystem zero the rest of it and wait for every write in flight.
+  std::size_t block = std::min<std::size_t>(info.stx_blksize, page);
+  return {info.stx_dio_mem_align, std::max<std::size_t>(info.stx_dio_offset_align, block)};
 }
 
 }  // namespace kelvor::os

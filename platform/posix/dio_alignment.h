@@ -11,8 +11,9 @@ struct DirectAlignment {
   std::size_t offset = 0;
 };
 
-// As the file reports it (statx, STATX_DIOALIGN), or the page size for both
-// where the kernel cannot tell.
+// As the file reports it (statx, STATX_DIOALIGN), the offset raised to the
+// filesystem's block (up to a page); the page size for both where the kernel
+// cannot tell.
 DirectAlignment DirectAlignmentOf(int fd);
 
 }  // namespace kelvor::os
