@@ -22,7 +22,11 @@
 namespace kelvor::os {
 namespace {
 
-constexpr std::size_t kSliceBytes = 4 << 20;           // one write to the device
+constexpr std::size_t kSliceBytes = 4 << 20;  // one write to the device
+// A slice that goes through an aligned copy is smaller: the device then
+// takes the copy while it is still in the processor's cache (with 4 MiB
+// copies, Blocks of Binary Data wrote a quarter slower).
+constexpr std::size_t kCopiedSliceBytes = 1 << 20;
 constexpr unsigned kInFlight = 8;                      // slices on their way at once
 constexpr std::size_t kSmallestDirectWrite = 1 << 20;  // below this, the page cache costs little
 constexpr std::size_t kCopyAlignment = 4096;           // a page: more than any device has asked for
@@ -100,9 +104,11 @@ class SliceWriter {
     std::size_t sent = 0;
     while (sent < length || first_ < next_) {
       while (!broken_ && sent < length && next_ - first_ < kInFlight) {
-        std::size_t slice = std::min({kSliceBytes, length - sent, source_.RunAt(from + sent)});
+        const unsigned char* data = source_.At(from + sent);
+        std::size_t most = IsAligned(data, alignment_) ? kSliceBytes : kCopiedSliceBytes;
+        std::size_t slice = std::min({most, length - sent, source_.RunAt(from + sent)});
         slice -= slice % alignment_;
-        if (slice == 0 || !Send(source_.At(from + sent), slice, offset + sent)) {
+        if (slice == 0 || !Send(data, slice, offset + sent)) {
           broken_ = true;
           break;
         }
@@ -121,7 +127,7 @@ class SliceWriter {
     if (!IsAligned(data, alignment_)) {
       if (!slot.copy) {
         slot.copy.reset(
-            static_cast<unsigned char*>(std::aligned_alloc(kCopyAlignment, kSliceBytes)));
+            static_cast<unsigned char*>(std::aligned_alloc(kCopyAlignment, kCopiedSliceBytes)));
       }
       if (!slot.copy) return false;
       std::memcpy(slot.copy.get(), data, length);
