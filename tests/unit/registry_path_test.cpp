@@ -1,5 +1,5 @@
-// How a registry path splits into its root key and subkey; the fuzz target
-// registry_path_fuzz holds the splitting to its rules for any input.
+// How a registry path splits into its root key and subkey (paths with
+// subkeys are read back through the registry in registry_reader_test).
 #include <gtest/gtest.h>
 
 #include "probes/registry_reader.h"
