@@ -71,16 +71,23 @@ void Chunk::FreeAligned::operator()(char* memory) const {
 }
 
 void Chunk::Clear() {
-  memory_.reset();
   size_ = held_ = 0;
   repeated_ = false;
 }
 
 char* Chunk::Allocate(std::size_t size) {
-  Clear();  // the old bytes go first: never two chunks at once
-  std::size_t pages = std::max<std::size_t>((size + kPageBytes - 1) / kPageBytes, 1);
-  memory_.reset(reinterpret_cast<char*>(new (std::nothrow) Page[pages]));
-  if (memory_) size_ = held_ = size;
+  return Room(std::max<std::size_t>(size, kGigabyteChunkSize), size);
+}
+
+char* Chunk::Room(std::size_t capacity, std::size_t size) {
+  std::size_t pages = std::max<std::size_t>((capacity + kPageBytes - 1) / kPageBytes, 1);
+  if (pages > pages_) {
+    memory_.reset();  // the old bytes go first: never two chunks at once
+    memory_.reset(reinterpret_cast<char*>(new (std::nothrow) Page[pages]));
+    pages_ = memory_ ? pages : 0;
+  }
+  size_ = held_ = memory_ ? size : 0;
+  repeated_ = false;
   return memory_.get();
 }
 
@@ -90,7 +97,7 @@ void Chunk::Shrink(std::size_t size) {
 
 void Chunk::Repeat(char byte, std::size_t size) {
   std::size_t held = std::min(size, kRepeatedSlice);
-  char* room = Allocate(held);
+  char* room = Room(held, held);
   if (!room) return;
   std::memset(room, byte, held);
   size_ = size;

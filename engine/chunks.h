@@ -32,10 +32,13 @@ class Chunk {
   // `size` bytes of the value `byte`.
   void Repeat(char byte, std::size_t size);
   // Room for `size` bytes, for the caller to fill; nothing when the memory
-  // is not there.
+  // is not there. The room is made for a gigabyte part's chunk at least, so
+  // that the chunks of a run share the same memory: a page that one chunk
+  // touched costs the next nothing, and pages never touched cost nothing.
   char* Allocate(std::size_t size);
   // Keeps only the first `size` bytes (of those allocated).
   void Shrink(std::size_t size);
+  // Forgets the bytes; the memory stays for the next chunk.
   void Clear();
 
   // Writes `count` bytes of the chunk, from `offset` on, to a fill file as
@@ -47,7 +50,10 @@ class Chunk {
   struct FreeAligned {
     void operator()(char* memory) const;
   };
+  char* Room(std::size_t capacity, std::size_t size);
+
   std::unique_ptr<char, FreeAligned> memory_;
+  std::size_t pages_ = 0;  // of memory_
   std::size_t size_ = 0;
   std::size_t held_ = 0;
   bool repeated_ = false;

@@ -132,9 +132,7 @@ struct FillWriter {
       if (!WriteTimedChunk(remainder / 10.0)) return false;
       window.SetStatus(RateText(rate));
     }
-    if (!CloseFillFile()) return false;
-    chunk.Clear();
-    return true;
+    return CloseFillFile();
   }
 
   bool WriteGigabyteParts(std::int32_t gigabytes) {
