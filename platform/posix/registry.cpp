@@ -1,12 +1,16 @@
 // The registry on POSIX: a read-only view of a ".reg" file, found through
 // KELVOR_REGISTRY or $XDG_CONFIG_HOME/kelvor/registry.reg.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 
+#include "places.h"
 #include "platform/os_registry.h"
 #include "reg_file.h"
 
@@ -15,6 +19,8 @@ namespace {
 
 constexpr const char* kRegistryVariable = "KELVOR_REGISTRY";
 constexpr const char* kRegistryFile = "/kelvor/registry.reg";
+// Far more than an export of the keys a program reads takes.
+constexpr off_t kLargestRegistryFile = 64 << 20;
 
 struct OpenKey {
   std::string path;  // folded to lower case
@@ -37,12 +43,25 @@ std::string RegistryFilePath() {
   return std::string(home ? home : "") + "/.config" + kRegistryFile;
 }
 
+// The file is read only when it is a plain file of a sensible size: a pipe
+// would never let the start go on, a device never end.
 RegKeys LoadRegistry() {
-  std::ifstream file(RegistryFilePath(), std::ios::binary);
-  if (!file) return {};
-  std::stringstream text;
-  text << file.rdbuf();
-  return ParseRegFile(text.str());
+  Descriptor file(open(RegistryFilePath().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat info;
+  if (!file.valid() || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+      info.st_size > kLargestRegistryFile) {
+    return {};
+  }
+  std::string text(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t got = read(file.get(), text.data() + done, text.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  text.resize(done);
+  return ParseRegFile(text);
 }
 
 // The lower-case path of a root or opened key, or nothing for a bad handle.

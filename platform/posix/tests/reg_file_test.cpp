@@ -1,6 +1,13 @@
 #include "reg_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/os_registry.h"
 
 namespace kelvor::os {
 namespace {
@@ -70,6 +77,22 @@ TEST(ParseRegFile, WhatCannotBeReadIsLeftOut) {
       "\"trailing\"=\"x\" junk\n"
       "\"good\"=\"yes\"\n");
   EXPECT_EQ(keys.at("hkey_current_user\\a").size(), 1u);
+}
+
+// The file that stands in for the registry is read only when it is a plain
+// file: a pipe would hold the start for ever, a device never end.
+TEST(RegistryFile, OnlyAPlainFileIsRead) {
+  std::filesystem::path fifo =
+      std::filesystem::temp_directory_path() / ("kelvor-registry-" + std::to_string(getpid()));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const char* path : {fifo.c_str(), "/dev/zero"}) {
+    setenv("KELVOR_REGISTRY", path, 1);
+    RegistryKey key = 0;
+    EXPECT_EQ(OpenRegistryKey(kPredefinedKeys[1].key, "Control Panel", 0, 0, &key), kFileNotFound)
+        << path;
+  }
+  unsetenv("KELVOR_REGISTRY");
+  std::filesystem::remove(fifo);
 }
 
 }  // namespace
