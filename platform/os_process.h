@@ -1,6 +1,9 @@
 // Process primitives of the OS seam.
 #pragma once
 
+#include <cstdio>
+#include <string_view>
+
 namespace kelvor::os {
 
 // Ends the process at once with the given exit code, without unwinding.
@@ -13,5 +16,11 @@ int PendingInterrupt();
 
 // Whether standard error is an interactive terminal.
 bool ErrorStreamIsTerminal();
+
+// Writes `text` to `stream` unless that would keep the program waiting (a
+// pipe that nobody reads, a terminal stopped with Ctrl-S, a background job
+// on a terminal that stops writers): then the text, or what did not fit, is
+// dropped. For status lines, which must never keep a full disk waiting.
+void WriteWithoutWaiting(std::FILE* stream, std::string_view text);
 
 }  // namespace kelvor::os

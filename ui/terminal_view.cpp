@@ -87,8 +87,7 @@ void TerminalView::SetStatus(std::string_view text) {
   Clock::time_point now = gauges_.now();
   bool last_text = text == engine::kDeletingText;
   if (printed_any_ && !last_text && now - last_printed_ < kQuietInterval) return;
-  std::fprintf(out_, "%s\n", status_.c_str());
-  std::fflush(out_);
+  os::WriteWithoutWaiting(out_, status_ + "\n");
   printed_any_ = true;
   last_printed_ = now;
 }
@@ -105,14 +104,13 @@ void TerminalView::Draw() {
     bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
           std::to_string(done_) + "/" + std::to_string(parts_) + " GB  ";
   }
-  std::fprintf(out_, "\r%s%s%s", bar.c_str(), status_.c_str(), kClearToEndOfLine);
-  std::fflush(out_);
+  os::WriteWithoutWaiting(out_, "\r" + bar + status_ + kClearToEndOfLine);
   line_open_ = true;
 }
 
 void TerminalView::EndLine() {
   if (!line_open_) return;
-  std::fputc('\n', out_);
+  os::WriteWithoutWaiting(out_, "\n");
   line_open_ = false;
 }
 

@@ -3,6 +3,8 @@
 // the output is no terminal, a status line at most every 5 seconds. The rate
 // and the time remaining are the view's own: the bytes written so far (the
 // drive's free space at the start less now) over the monotonic clock's time.
+// A status line that the output cannot take at once is dropped: a stalled
+// pipe or a stopped terminal never keeps the run, and its full disk, waiting.
 #pragma once
 
 #include <chrono>
