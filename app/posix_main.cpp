@@ -17,12 +17,14 @@
 #include "platform/os_mounts.h"
 #include "platform/os_process.h"
 #include "ui/command_line.h"
+#include "ui/printable_text.h"
 #include "ui/start_up.h"
 #include "ui/terminal_view.h"
 
 namespace {
 
 using kelvor::ui::kExitDriveNotListed;
+using kelvor::ui::PrintableText;
 
 constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells report it
 
@@ -51,7 +53,7 @@ struct ListingSelector : kelvor::engine::DriveSelector {
   void InsertEntry(int, std::string_view text) override {
     std::optional<std::string> mount = kelvor::os::MountPointOfDrive(text.empty() ? 0 : text[0]);
     std::printf("%.*s    %s\n", static_cast<int>(text.size()), text.data(),
-                mount ? mount->c_str() : "");
+                PrintableText(mount.value_or("")).c_str());
   }
   void SelectEntry(int) override {}
 };
@@ -89,17 +91,25 @@ bool NamesADrive(const std::string& word) {
   return letter && (after.empty() || after == ":" || after == ":\\");
 }
 
+// Says why KELVOR_DRIVES maps no drive, when it does not.
+void ReportDriveMapProblem() {
+  if (std::optional<std::string> problem = kelvor::os::DriveMapProblem()) {
+    std::fprintf(stderr, "kelvor: %s\n", PrintableText(*problem).c_str());
+  }
+}
+
 int Wipe(std::vector<std::string> arguments) {
-  std::string named = arguments[0];
-  if (!NamesADrive(named)) {
+  ReportDriveMapProblem();
+  std::string named = PrintableText(arguments[0]);  // for messages
+  if (!NamesADrive(arguments[0])) {
     std::fprintf(stderr,
                  "kelvor: %s names no drive (a letter such as D, D: or D:\\, or a mount point)\n",
                  named.c_str());
     return kExitDriveNotListed;
   }
-  bool mount_point = named[0] == '/';
+  bool mount_point = arguments[0][0] == '/';
   if (mount_point) {
-    std::optional<char> letter = kelvor::os::LetterOfMountPoint(named);
+    std::optional<char> letter = kelvor::os::LetterOfMountPoint(arguments[0]);
     if (!letter) {
       std::fprintf(stderr, "kelvor: %s is not the mount point of a listed drive\n", named.c_str());
       return kExitDriveNotListed;
@@ -134,6 +144,7 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+    ReportDriveMapProblem();
     ListingSelector listing;
     kelvor::engine::FillDriveSelector(listing);
     std::printf("\n%s", kUsage);

@@ -8,6 +8,10 @@
 
 namespace kelvor::os {
 
+// Why KELVOR_DRIVES, when set, maps no drive at all; nothing when it is
+// not set or is a map.
+std::optional<std::string> DriveMapProblem();
+
 // The mount point of a drive ('d' or 'D') in the current drive map.
 std::optional<std::string> MountPointOfDrive(char letter);
 

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "places.h"
+
 namespace kelvor::os {
 namespace {
 
@@ -67,8 +69,9 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// Reached through no symbolic link, as the run will reach it.
 bool IsMountPoint(const std::string& path) {
-  int folder = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int folder = OpenAbsoluteFolder(path);
   if (folder < 0) return false;
   bool mount_root = IsMountRoot(folder);
   close(folder);
@@ -124,21 +127,35 @@ std::string Joined(std::string lead, const DrivePath& drive_path) {
 
 }  // namespace
 
-std::vector<DriveMapping> ParseDriveVariable(std::string_view text) {
-  std::vector<DriveMapping> drives;
-  while (!text.empty()) {
-    std::size_t end = text.find(';');
-    std::string_view entry = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-
-    if (entry.size() < 3 || entry[1] != '=' || entry[2] != '/') continue;
-    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(entry[0])));
-    if (letter < kFirstDriveLetter || letter > kLastDriveLetter) continue;
-    bool taken = std::any_of(drives.begin(), drives.end(),
-                             [letter](const DriveMapping& d) { return d.letter == letter; });
-    if (!taken) drives.push_back({letter, WithoutTrailingSlash(std::string(entry.substr(2)))});
+DriveVariable ParseDriveVariable(std::string_view text) {
+  DriveVariable map;
+  std::vector<std::string> entries(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bool doubled = text[i] == ';' && i + 1 < text.size() && text[i + 1] == ';';
+    if (text[i] != ';' || doubled) {
+      entries.back() += text[i];
+      i += doubled ? 1 : 0;
+    } else {
+      entries.emplace_back();
+    }
   }
-  return drives;
+  for (const std::string& entry : entries) {
+    if (entry.empty()) continue;
+    char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(entry[0])));
+    bool valid = entry.size() >= 3 && entry[1] == '=' && entry[2] == '/' &&
+                 letter >= kFirstDriveLetter && letter <= kLastDriveLetter;
+    bool taken = std::any_of(map.drives.begin(), map.drives.end(),
+                             [letter](const DriveMapping& d) { return d.letter == letter; });
+    if (!valid || taken) {
+      map.problem = "'" + entry + "' is " +
+                    (valid ? "a second entry for its letter" : "not LETTER=/PATH") +
+                    " (a ';' inside a path is written ';;'), so no drive is mapped";
+      map.drives.clear();
+      return map;
+    }
+    map.drives.push_back({letter, WithoutTrailingSlash(entry.substr(2))});
+  }
+  return map;
 }
 
 std::vector<MountEntry> ParseMountTable(std::string_view table) {
@@ -200,13 +217,20 @@ bool IsMountRoot(int folder) {
 
 std::vector<DriveMapping> CurrentDriveMap() {
   if (const char* text = std::getenv(kDriveMapVariable)) {
-    std::vector<DriveMapping> drives = ParseDriveVariable(text);
+    std::vector<DriveMapping> drives = ParseDriveVariable(text).drives;
     std::erase_if(drives, [](const DriveMapping& d) { return !IsMountPoint(d.mount_point); });
     return drives;
   }
   std::vector<MountEntry> mounts = ReadMountTable();
   std::erase_if(mounts, [](const MountEntry& m) { return !IsFolder(m.mount_point); });
   return DrivesFromMounts(mounts);
+}
+
+std::optional<std::string> DriveMapProblem() {
+  const char* text = std::getenv(kDriveMapVariable);
+  std::string problem = text ? ParseDriveVariable(text).problem : std::string();
+  if (problem.empty()) return std::nullopt;
+  return std::string(kDriveMapVariable) + ": " + problem;
 }
 
 std::optional<std::string> MountPointOfDrive(char letter) {

@@ -26,9 +26,15 @@ inline constexpr char kFirstDriveLetter = 'C';
 inline constexpr char kLastDriveLetter = 'Z';
 inline constexpr const char* kDriveMapVariable = "KELVOR_DRIVES";
 
-// "D=/mnt/usb;E=/srv/data": entries that are not a letter C to Z, "=" and an
-// absolute path are ignored, and so is a second entry for the same letter.
-std::vector<DriveMapping> ParseDriveVariable(std::string_view text);
+// "D=/mnt/usb;E=/srv/data", where ";;" stands for a ";" that is part of a
+// path. An entry that is not a letter C to Z, "=" and an absolute path, or a
+// second entry for a letter, makes the whole map no map: `problem` says why,
+// and no drive is mapped (a path cut at a ";" could name another volume).
+struct DriveVariable {
+  std::vector<DriveMapping> drives;
+  std::string problem;  // empty when the text is a map
+};
+DriveVariable ParseDriveVariable(std::string_view text);
 
 // The lines of /proc/self/mounts, with their octal escapes undone.
 std::vector<MountEntry> ParseMountTable(std::string_view table);

@@ -14,12 +14,19 @@ std::string Text(const std::vector<DriveMapping>& drives) {
   return text;
 }
 
-TEST(ParseDriveVariable, LettersWithAbsolutePathsTheFirstEntryOfALetterCounts) {
-  EXPECT_EQ(Text(ParseDriveVariable("D=/mnt/usb;e=/srv/data/;Z=/")), "D=/mnt/usb;E=/srv/data;Z=/");
-  EXPECT_EQ(Text(ParseDriveVariable(
-                "A=/floppy;B=/b;D=relative;;E;F=;1=/x;DD=/y;G=/first;G=/second;H=/ok")),
-            "G=/first;H=/ok");
-  EXPECT_EQ(Text(ParseDriveVariable("")), "");
+// A path cut at a ";" could name another volume: ";;" is a ";" of a path,
+// and any entry that is not one letter's mapping leaves no drive mapped.
+TEST(ParseDriveVariable, LettersWithAbsolutePathsOrNoMapAtAll) {
+  EXPECT_EQ(Text(ParseDriveVariable("D=/mnt/usb;e=/srv/data/;Z=/;").drives),
+            "D=/mnt/usb;E=/srv/data;Z=/");
+  EXPECT_EQ(Text(ParseDriveVariable("D=/mnt/a;;b;;;E=/x").drives), "D=/mnt/a;b;;E=/x");
+  EXPECT_EQ(ParseDriveVariable("").problem, "");
+  for (const char* text :
+       {"D=/mnt/a;b", "A=/floppy", "D=relative", "F=", "1=/x", "DD=/y", "G=/first;G=/second"}) {
+    DriveVariable map = ParseDriveVariable(std::string("H=/ok;") + text);
+    EXPECT_TRUE(map.drives.empty()) << text;
+    EXPECT_NE(map.problem, "") << text;
+  }
 }
 
 // The kernel's octal escapes in the mount table are undone.
