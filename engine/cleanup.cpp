@@ -13,12 +13,18 @@ void ShowErrorReport(RunWindow& window, files::ErrorNumber number) {
   window.ShowMessage(ErrorReportText(number), kProgramCaption, kErrorReportStyle);
 }
 
-// The trapped deletion: a failure skips the rest and goes to the second report.
+// The trapped deletion: a failure skips the rest and goes to the second
+// report. A folder that the run made itself goes all the same when nothing
+// is left in it (a run that failed before its first fill file).
 void DeleteFillFiles(files::ErrorState& state, RunWindow& window) {
   const std::string& folder = Program().temp_folder_path;
   files::DeleteFiles(state, folder + kFillFilePattern);
   DeleteRecordFiles(state);
-  if (state.Check()) return;
+  if (state.Check()) {
+    files::ErrorState ignored;
+    if (Program().temp_folder_made) files::RemoveFolder(ignored, folder);
+    return;
+  }
   window.PumpStep();
   files::RemoveFolder(state, folder);
   state.Check();

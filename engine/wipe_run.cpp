@@ -179,6 +179,7 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   os::HoldDrive(drive_root);
   ErrorState folder;
   files::MakeFolder(folder, Program().temp_folder_path);
+  Program().temp_folder_made = folder.Number() == files::kNoError;
   // Fill files that a killed run left behind still take up space that this
   // run must overwrite; deleted first, they count as free. Failing to delete
   // them changes nothing recorded: the end-of-run sequence tries again.

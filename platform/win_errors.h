@@ -36,6 +36,7 @@ inline constexpr WinError kFilenameTooLong = 206;
 inline constexpr WinError kFileTooLarge = 223;
 inline constexpr WinError kMoreData = 234;
 inline constexpr WinError kDirectory = 267;
+inline constexpr WinError kDiskQuotaExceeded = 1295;
 inline constexpr WinError kCantResolveFilename = 1921;
 
 }  // namespace kelvor::os

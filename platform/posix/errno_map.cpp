@@ -19,8 +19,9 @@ WinError TranslateErrno(int error) {
     case EROFS:
       return kWriteProtect;
     case ENOSPC:
-    case EDQUOT:
       return kDiskFull;
+    case EDQUOT:  // the volume has room that this user may not take: not a full disk
+      return kDiskQuotaExceeded;
     case EEXIST:
       return kAlreadyExists;
     case ENOTEMPTY:

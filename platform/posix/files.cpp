@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +35,16 @@ WinError LastError() {
   return TranslateErrno(errno);
 }
 
+// A volume with free blocks but no free entry for one more file: Windows
+// has no such state, and a full disk would end the run as a success. It is
+// "too many files".
+WinError CreationError(int folder) {
+  struct statvfs volume;
+  bool no_entry_left = errno == ENOSPC && fstatvfs(folder, &volume) == 0 && volume.f_files > 0 &&
+                       volume.f_favail == 0;
+  return no_entry_left ? kTooManyOpenFiles : LastError();
+}
+
 // Windows refuses a read or write that the handle's access does not allow with
 // "access denied"; Linux says EBADF for a descriptor that is valid.
 WinError TransferError(int fd) {
@@ -55,9 +66,21 @@ int OpenFlags(unsigned access, Disposition disposition) {
   } else {
     flags |= (access & kWriteAccess) ? O_WRONLY : O_RDONLY;
   }
-  if (disposition == Disposition::kOpenAlways) flags |= O_CREAT;
-  if (disposition == Disposition::kCreateNew) flags |= O_CREAT | O_EXCL;
+  if (disposition != Disposition::kOpenExisting) flags |= O_CREAT | O_EXCL;
   return flags;
+}
+
+// Opens or creates the file; what this call created gets its mode whatever
+// the umask says, so that the program can always write and delete it.
+Descriptor OpenInFolder(const Place& place, unsigned access, Disposition disposition) {
+  int flags = OpenFlags(access, disposition);
+  Descriptor file(openat(place.folder, place.leaf.c_str(), flags, kNewFileMode));
+  if (!file.valid() && errno == EEXIST && disposition == Disposition::kOpenAlways) {
+    file = Descriptor(openat(place.folder, place.leaf.c_str(), flags & ~(O_CREAT | O_EXCL)));
+  } else if (file.valid() && (flags & O_CREAT)) {
+    fchmod(file.get(), kNewFileMode);
+  }
+  return file;
 }
 
 // Only files are opened, never a device or a pipe; what is written must be
@@ -131,9 +154,8 @@ WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition d
   Place place;
   Intent intent = (access & kWriteAccess) ? Intent::kChange : Intent::kLook;
   if (WinError error = Locate(name, intent, &place)) return error;
-  Descriptor file(
-      openat(place.folder, place.leaf.c_str(), OpenFlags(access, disposition), kNewFileMode));
-  if (!file.valid()) return LastError();
+  Descriptor file = OpenInFolder(place, access, disposition);
+  if (!file.valid()) return CreationError(place.folder);
   if (WinError error = CheckOpened(file.get(), access)) return error;
   if (WinError error = TakeSharing(file.get(), sharing)) return error;
   *handle = file.release();
@@ -230,28 +252,45 @@ WinError CloseFileHandle(FileHandle handle) {
   return kSuccess;
 }
 
-// Deleting takes no lock: nobody else can keep the program's files.
+// Deleting takes no lock: nobody else can keep the program's files. Only
+// this user's own are deleted, whatever their names.
 WinError RemoveFile(const NativeName& name) {
   Place place;
   struct stat info;
   if (WinError error = LocateToDelete(name, &place, &info)) return error;
-  if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info)) return kAccessDenied;
+  if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info) || info.st_uid != geteuid()) {
+    return kAccessDenied;
+  }
   if (unlinkat(place.folder, place.leaf.c_str(), 0) != 0) return LastError();
   return kSuccess;
 }
 
+// The new folder gets its mode whatever the umask says.
 WinError MakeDirectory(const NativeName& name) {
   Place place;
   if (WinError error = Locate(name, Intent::kChange, &place)) return error;
-  if (mkdirat(place.folder, place.leaf.c_str(), kNewFolderMode) != 0) return LastError();
+  if (mkdirat(place.folder, place.leaf.c_str(), kNewFolderMode) != 0) {
+    return CreationError(place.folder);
+  }
+  Descriptor made(
+      openat(place.folder, place.leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info;
+  if (made.valid() && fstat(made.get(), &info) == 0 && info.st_uid == geteuid()) {
+    fchmod(made.get(), kNewFolderMode);
+  }
   return kSuccess;
 }
 
+// Only the folder that the run worked in is removed: one that someone has
+// put in its place since (a folder of theirs, under the same name) is not.
 WinError DeleteDirectory(const NativeName& name) {
-  Place place;
-  struct stat info;
+  Place place, own;
+  struct stat info, held;
   if (WinError error = LocateToDelete(name, &place, &info)) return error;
   if (!S_ISDIR(info.st_mode)) return kDirectory;
+  if (WinError error = LocateFolder(name, &own)) return error;
+  if (fstat(own.folder, &held) != 0) return LastError();
+  if (held.st_dev != info.st_dev || held.st_ino != info.st_ino) return kAccessDenied;
   if (unlinkat(place.folder, place.leaf.c_str(), AT_REMOVEDIR) != 0) return LastError();
   ForgetHeldFolder(name);
   return kSuccess;

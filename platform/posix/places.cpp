@@ -153,52 +153,120 @@ int OpenFolderBeneath(int from, const std::string& path, bool same_device, bool 
   return OpenFolderStepByStep(from, path, same_device);
 }
 
-WinError Locate(const NativeName& name, Intent intent, Place* place) {
-  NameParts parts = Split(name);
-  bool change = intent == Intent::kChange;
+int OpenAbsoluteFolder(const std::string& path) {
+  Descriptor top(open("/", kFolderFlags));
+  std::size_t below = path.find_first_not_of('/');
+  if (!top.valid() || below == std::string::npos) return top.release();
+  return OpenFolderBeneath(top.get(), path.substr(below), false, false);
+}
+
+namespace {
+
+// Where the folders of a name are reached from: the held drive's root, a
+// drive's root opened for this one name, "/" for an absolute name, or the
+// current folder.
+struct Start {
+  int folder = -1;
+  Descriptor owned;
+  bool held_drive = false;    // the folders on the way may be held for the run
+  bool check_itself = false;  // a drive's root and "/" are no folders of ours
+};
+
+WinError OpenStart(const NameParts& parts, Start* start) {
   HeldDrive& held = Held();
-  bool on_held_drive = parts.letter != 0 && parts.letter == held.letter;
-  place->leaf = parts.leaf;
-
-  Descriptor root;
-  int from = AT_FDCWD;
-  if (on_held_drive) {
+  if (parts.letter != 0 && parts.letter == held.letter) {
     if (!held.root.valid()) return kPathNotFound;
-    auto folder = held.folders.find(parts.folder);
-    if (folder != held.folders.end()) {
-      place->folder = folder->second.get();
-      place->held = true;
-      return kSuccess;
-    }
-    from = held.root.get();
-  } else if (parts.letter != 0) {
-    std::optional<std::string> mount_point = MountPointOfDrive(parts.letter);
-    if (mount_point) root = Descriptor(open(mount_point->c_str(), kFolderFlags));
-    if (!root.valid()) return kPathNotFound;
-    from = root.get();
+    start->folder = held.root.get();
+    start->held_drive = true;
+    return kSuccess;
   }
+  if (parts.letter != 0 || parts.absolute) {
+    std::optional<std::string> mount_point =
+        parts.absolute ? std::optional<std::string>("/") : MountPointOfDrive(parts.letter);
+    if (mount_point) start->owned = Descriptor(OpenAbsoluteFolder(*mount_point));
+    if (!start->owned.valid()) return kPathNotFound;
+    start->folder = start->owned.get();
+    return kSuccess;
+  }
+  start->owned = Descriptor(open(".", kFolderFlags));
+  if (!start->owned.valid()) return FolderError();
+  start->folder = start->owned.get();
+  start->check_itself = true;  // the current folder is checked like any other
+  return kSuccess;
+}
 
-  if (parts.letter != 0 && parts.folder.empty()) {  // the drive's own root
-    place->folder = from;
-    place->owned = std::move(root);
+// The folder `path` below the start, for a change: each folder on the way is
+// opened from the one before it, on the same volume, and must be private.
+// On the held drive each is held for the run, by its path from the root.
+WinError OpenForChange(Start& start, const std::string& path, Place* place) {
+  HeldDrive& held = Held();
+  if (start.check_itself && !IsPrivateFolder(start.folder)) return kAccessDenied;
+  Descriptor walking;
+  int current = start.folder;
+  std::string reached;
+  std::istringstream parts(path);
+  for (std::string part; std::getline(parts, part, '/');) {
+    if (part.empty() || part == ".") continue;
+    reached += (reached.empty() ? "" : "/") + part;
+    auto kept = start.held_drive ? held.folders.find(reached) : held.folders.end();
+    if (kept != held.folders.end()) {
+      current = kept->second.get();
+      continue;
+    }
+    Descriptor next(OpenFolderBeneath(current, part, true, false));
+    if (!next.valid()) return FolderError();
+    if (!IsPrivateFolder(next.get())) return kAccessDenied;
+    if (start.held_drive) {
+      current = (held.folders[reached] = std::move(next)).get();
+      walking = Descriptor();
+    } else {
+      walking = std::move(next);
+      current = walking.get();
+    }
+  }
+  place->folder = current;
+  place->owned = walking.valid() ? std::move(walking) : std::move(start.owned);
+  return kSuccess;
+}
+
+WinError OpenFolderOf(const NameParts& parts, Intent intent, Place* place) {
+  place->leaf = parts.leaf;
+  Start start;
+  if (WinError error = OpenStart(parts, &start)) return error;
+  if (intent == Intent::kChange) return OpenForChange(start, parts.folder, place);
+
+  HeldDrive& held = Held();
+  auto kept = start.held_drive ? held.folders.find(parts.folder) : held.folders.end();
+  if (kept != held.folders.end()) {
+    place->folder = kept->second.get();
     return kSuccess;
   }
-  // An absolute path that names no drive is one the user gave (the pattern
-  // file's): it is taken as it is.
-  Descriptor folder(parts.absolute ? open(parts.folder.c_str(), kFolderFlags)
-                                   : OpenFolderBeneath(from, parts.folder, change, false));
-  if (!folder.valid()) return FolderError();
-  if (change && !IsPrivateFolder(folder.get())) return kAccessDenied;
-  if (change && on_held_drive) {
-    Descriptor& kept = held.folders[parts.folder];
-    kept = std::move(folder);
-    place->folder = kept.get();
-    place->held = true;
+  if (parts.folder.empty()) {  // a drive's own root, or the current folder
+    place->owned = std::move(start.owned);
+    place->folder = start.folder;
     return kSuccess;
   }
-  place->owned = std::move(folder);
+  // An absolute name that names no drive is one the user gave (the pattern
+  // file's), only to be read: it is taken as it is.
+  place->owned =
+      Descriptor(parts.absolute ? open(parts.folder.c_str(), kFolderFlags)
+                                : OpenFolderBeneath(start.folder, parts.folder, false, false));
+  if (!place->owned.valid()) return FolderError();
   place->folder = place->owned.get();
   return kSuccess;
+}
+
+}  // namespace
+
+WinError Locate(const NativeName& name, Intent intent, Place* place) {
+  return OpenFolderOf(Split(name), intent, place);
+}
+
+WinError LocateFolder(const NativeName& name, Place* place) {
+  NameParts parts = Split(name);
+  parts.folder += (parts.folder.empty() ? "" : "/") + parts.leaf;
+  parts.leaf.clear();
+  return OpenFolderOf(parts, Intent::kChange, place);
 }
 
 void ForgetHeldFolder(const NativeName& name) {
@@ -216,7 +284,7 @@ WinError HoldDrive(std::string_view drive_root) {
   held.letter = name[0];
   std::optional<std::string> mount_point = MountPointOfDrive(held.letter);
   if (!mount_point) return kPathNotFound;
-  Descriptor root(open(mount_point->c_str(), kFolderFlags));
+  Descriptor root(OpenAbsoluteFolder(*mount_point));
   if (!root.valid()) return FolderError();
   if (!IsMountRoot(root.get())) return kPathNotFound;  // a plain folder on another volume
   held.root = std::move(root);

@@ -1,8 +1,10 @@
 // Where a name leads on POSIX. A drive's name ("D:/~KelvorTemp/Kelvor1.dat")
 // is reached from the drive's mount point, held open, without following a
 // symbolic link and, for a change, without leaving the volume; a relative
-// name from the current folder the same way. A folder in which something is
-// created or deleted must be this user's own, and no one else's to write.
+// name from the current folder the same way. For a change, every folder on
+// the way below the drive's root must be this user's own, and no one else's
+// to write, and each is opened from the one before it: a folder that another
+// user controls anywhere on the way leads nowhere.
 #pragma once
 
 #include <string>
@@ -34,16 +36,19 @@ enum class Intent {
 
 // The folder that holds a name, open, and the name's last part.
 struct Place {
-  int folder = -1;    // a directory descriptor: `owned`, or one held for the run
-  Descriptor owned;   // set when the folder is not held
-  std::string leaf;   // the last part; empty for a drive's root itself
-  bool held = false;  // the folder is held for the run
+  int folder = -1;   // a directory descriptor: `owned`, or one held for the run
+  Descriptor owned;  // set when the folder is not held
+  std::string leaf;  // the last part; empty for a drive's root itself
 };
 
 // Opens the folder of `name`. Fails with the Windows code of the situation: a
 // missing folder is "path not found", a link on the way "can't resolve", a
 // folder that is not private to this user (for a change) "access denied".
 WinError Locate(const NativeName& name, Intent intent, Place* place);
+
+// Opens the folder `name` itself for a change in it, as Locate opens a
+// name's folder; the place's leaf is empty.
+WinError LocateFolder(const NativeName& name, Place* place);
 
 // Lets go of a held folder that the program has just removed.
 void ForgetHeldFolder(const NativeName& name);
@@ -53,5 +58,10 @@ void ForgetHeldFolder(const NativeName& name);
 // The kernel does it in one step (openat2) where it can; step_by_step walks
 // the parts one by one as older kernels must. For the tests of both ways.
 int OpenFolderBeneath(int from, const std::string& path, bool same_device, bool step_by_step);
+
+// Opens the folder at an absolute path (O_PATH) from "/", through no
+// symbolic link: whoever may change a folder above a mount point cannot
+// swap in a link that leads elsewhere.
+int OpenAbsoluteFolder(const std::string& path);
 
 }  // namespace kelvor::os
