@@ -12,7 +12,8 @@
 # its own volumes on drive G: (KELVOR_TEST_VOLUMES/reliability) and unmounts
 # them again. Its arguments are unittest's: -k NAME chooses the cases whose
 # names hold NAME.
-import contextlib, hashlib, mmap, os, pathlib, re, signal, subprocess, sys, time, unittest
+import contextlib, hashlib, mmap, os, pathlib, re, signal, subprocess, sys, termios, threading, time
+import unittest
 import xml.etree.ElementTree as ET
 
 ROOT = os.environ["KELVOR_TEST_VOLUMES"]
@@ -143,16 +144,17 @@ def fill_files():
 
 # The program under test as its own process: by default a wipe of drive G:
 # with /B. Natively, `drives` is the drive map, and the program may run as
-# another user, with its output closed, or on a terminal.
+# another user, under a umask, with its output closed, on a terminal, or
+# with its error output going to a file of the caller's.
 def start(arguments=("G:", "/B"), cwd=WORK, drives=None, user=None, closed_output=False,
-          terminal=False):
+          terminal=False, umask=-1, error_output=subprocess.PIPE):
     command = [*([os.path.join(HERE, "../support/wine-run.sh"), os.environ["KELVOR_WINE_ARCH"],
                   os.environ["KELVOR_RUNNER"]] if WINDOWS else [PROGRAM]), *arguments]
     env = {**os.environ, "KELVOR_DRIVES": drives or f"G={VOLUME}"}  # for the Linux build
     if terminal:
         command = ["script", "-qec", " ".join(command), "/dev/null"]
     process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
-                               stderr=subprocess.PIPE, user=user)
+                               stderr=error_output, user=user, umask=umask)
     if closed_output:  # like `kelvor G: | head -n1` once head has ended
         process.stdout.close()
         process.stderr.close()
@@ -161,7 +163,7 @@ def start(arguments=("G:", "/B"), cwd=WORK, drives=None, user=None, closed_outpu
 
 # Waits for the program's end: its exit code, its error reports and its output.
 def finish(process):
-    output = b"".join(process.communicate(timeout=RUN_TIMEOUT)).decode()
+    output = b"".join(filter(None, process.communicate(timeout=RUN_TIMEOUT))).decode()
     return process.returncode, re.findall(r"^Kelvor: .*?(?=\r|$)", output, re.M), output
 
 
@@ -256,6 +258,8 @@ class Suite(unittest.TestCase):
                  ("EIO", "writes", ["EROFS"], [device_error], True),
                  ("EIO", "flushes", [], [device_error], True),
                  ("EROFS", "everything", [], [PERMISSION_DENIED, refused_deletion], False)]
+        if not WINDOWS:  # a quota is no full disk: most of the free space stays unwritten
+            cases.append(("EDQUOT", "writes", [], [ACCESS_ERROR], True))
         for error, fail, flush_error, reports, cleaned in cases:
             with self.subTest(error=error, fail=fail, flush_error=flush_error), \
                     contextlib.ExitStack() as stack:
@@ -496,17 +500,132 @@ class Suite(unittest.TestCase):
             self.assertAlmostEqual(float(shown.group(1)), free_bytes() / GIB * 1000, delta=0.5)
             self.assertEqual({run(words, user=NOBODY)[2] for words in ((), ("-h",))}, {listing})
 
+            # A mount point whose name holds a line break and an escape code
+            # shows them as octal escapes: no false line in the listing.
+            forged = os.path.join(WORK, "x\nC:\\    Fixed Drive    9999 MB Free    /\x1b[2K")
+            mount_tmpfs(self.stack, "1m", forged)
+            listing = run(("--help",), drives=f"G={VOLUME};H={forged}")[2]
+            self.assertEqual(len(re.findall(r"^[A-Z]:\\ ", listing, re.M)), 2, listing)
+            self.assertIn("x\\012C:\\    Fixed Drive    9999 MB Free    /\\033[2K\n", listing)
+
             unplugged = os.path.join(VOLUME, "usb")  # where a stick would be mounted
             os.mkdir(unplugged)
+            # A link on the way to the mount point, in a folder of another
+            # user's, who could point it at any volume while the run goes on.
+            theirs = os.path.join(WORK, "theirs")
+            os.makedirs(theirs, exist_ok=True)
+            os.chown(theirs, NOBODY, NOBODY)
+            linked = os.path.join(theirs, "volume")
+            with contextlib.suppress(FileNotFoundError):
+                os.remove(linked)
+            os.symlink(VOLUME, linked)
             before = state()
             for drive, drives, message in [
                     ("G:", f"G={unplugged}", "G: is not a listed drive (kelvor --help lists them)"),
+                    ("G:", f"G={linked}", "G: is not a listed drive"),
+                    # A ";" that is part of a path is written ";;": cut at one,
+                    # the path would name another volume.
+                    ("G:", f"G={VOLUME};usb", "KELVOR_DRIVES: 'usb' is not LETTER=/PATH"),
                     ("cancel", f"C={VOLUME}", "cancel names no drive"),
                     (unplugged, f"G={unplugged}", f"{unplugged} is not the mount point of a listed")]:
                 with self.subTest(drive=drive, drives=drives):
                     code, _, output = run((drive, "/B"), drives=drives)
                     self.assertEqual((code, state()), (2, before))
                     self.assertIn("kelvor: " + message, output)
+
+        # Another user who may write the drive's root lays folders and files
+        # in the program's way. A folder of theirs as ~KelvorTemp, holding a
+        # private folder of root's (renamed there from a folder of theirs) as
+        # a folder of record files: neither is worked in, and root's files in
+        # it stay. A file of theirs named like a fill file in the program's
+        # own folder, left by a killed run, stays too.
+        def test_another_users_folders_and_files_are_never_the_programs(self):
+            mount_tmpfs(self.stack, "64m")
+            os.chmod(VOLUME, 0o777)
+            records = os.path.join(TEMP, "KelvorRecords1")
+            put_user_files({f"{records}/db": 100, f"{records}/a": 10})
+            os.chmod(records, 0o700)
+            os.chown(TEMP, NOBODY, NOBODY)
+            roots_files = {name: pathlib.Path(records, name).read_bytes() for name in ("db", "a")}
+            self.assertEqual(run()[0], 1)
+            self.assertEqual({name: pathlib.Path(records, name).read_bytes()
+                              for name in os.listdir(records)}, roots_files)
+
+            subprocess.run(["rm", "-r", TEMP], check=True)
+            put_user_files({f"{TEMP}/Kelvor3.dat": 1000})
+            os.chmod(TEMP, 0o700)
+            os.chown(os.path.join(TEMP, "Kelvor3.dat"), NOBODY, NOBODY)
+            before = os.stat(os.path.join(TEMP, "Kelvor3.dat"))
+            self.assertEqual(run()[:2], (1, [PERMISSION_DENIED]))
+            self.assertEqual(os.stat(os.path.join(TEMP, "Kelvor3.dat")).st_ino, before.st_ino)
+
+        # Someone who may write the drive's root renames the program's folder
+        # away during the run and makes one of theirs in its place: theirs is
+        # not removed at the end, and the run says that its own could not be.
+        def test_a_folder_put_in_the_programs_place_is_not_removed(self):
+            mount_tmpfs(self.stack, "256m")
+            os.chmod(VOLUME, 0o777)
+            renamer = subprocess.Popen([sys.executable, "-c", RENAMER, VOLUME], user=NOBODY)
+            self.stack.callback(stop, renamer)
+            code, reports, output = run()
+            self.assertTrue(wait_until(lambda: renamer.poll() is not None, 10), "no folder was swapped")
+            self.assertEqual(os.stat(TEMP).st_uid, NOBODY, output)
+            self.assertEqual((code, reports[-1:]), (1, [PERMISSION_DENIED]), output)
+
+        # A stalled error output (a pipe that nobody reads, a terminal stopped
+        # as Ctrl-S stops it) loses the status lines: the run fills the disk
+        # and cleans up all the same. Only what comes after the cleanup (the
+        # reports, the summary) waits for the output to move again.
+        def test_a_stalled_output_never_keeps_the_disk_full(self):
+            mount_tmpfs(self.stack, "256m")
+            before = state()
+            for kind in ("pipe", "terminal"):
+                with self.subTest(kind), contextlib.ExitStack() as each:
+                    reader, writer = os.openpty() if kind == "terminal" else os.pipe()
+                    each.callback(os.close, reader)
+                    if kind == "terminal":
+                        termios.tcflow(writer, termios.TCOOFF)
+                    else:
+                        os.set_blocking(writer, False)
+                        with contextlib.suppress(BlockingIOError):
+                            while True:
+                                os.write(writer, b"\n" * 4096)
+                        os.set_blocking(writer, True)
+                    process = start(error_output=writer)
+                    each.callback(stop, process)
+                    self.assertTrue(wait_until(lambda: os.path.lexists(TEMP), 30, 0.001),
+                                    "the run never began to write")
+                    self.assertTrue(wait_until(lambda: not os.path.lexists(TEMP), 60),
+                                    "the run kept its fill files while its output stalled")
+                    self.assertEqual(state(), before)
+                    if kind == "terminal":
+                        termios.tcflow(writer, termios.TCOON)
+                    os.close(writer)
+                    threading.Thread(target=drain, args=(reader,), daemon=True).start()
+                    self.assertEqual(finish(process)[0], 0)
+
+        # Free space but no free entry for one more file: no full disk, as
+        # nothing could be written, and the folder the run made goes again.
+        def test_a_volume_without_free_file_entries(self):
+            mount_tmpfs(self.stack, "64m,nr_inodes=3")  # the root, the folder and one more
+            self.assertEqual(run()[:2], (1, [report(67, "Too many files"),
+                                             report(53, "File not found")]))
+            self.assertEqual(os.listdir(VOLUME), [])
+
+        # A umask that takes the user's own rights from new files and folders
+        # changes nothing: the program sets their modes itself, and the probe
+        # file in the current folder goes again.
+        def test_a_umask_never_keeps_the_program_from_its_own_files(self):
+            mount_tmpfs(self.stack, "64m")
+            os.chmod(VOLUME, 0o777)
+            here = os.path.join(VOLUME, "here")
+            os.mkdir(here, 0o755)
+            os.chown(here, NOBODY, NOBODY)
+            before = state()
+            for user in (None, NOBODY):
+                with self.subTest(user=user):
+                    for _ in range(2):  # the next run finds nothing left
+                        self.assertClean(before, run(cwd=here, user=user, umask=0o277))
 
 
 RACE_RUNS = 300
@@ -522,6 +641,29 @@ while True:
             make(folder)
             undo(folder)
 """
+
+# Run as another user: once the program has made its folder, renames it away
+# and makes a folder of its own under the same name.
+RENAMER = """
+import os, sys
+folder = os.path.join(sys.argv[1], "~KelvorTemp")
+while True:
+    try:
+        if os.stat(folder).st_uid == 0:
+            os.rename(folder, os.path.join(sys.argv[1], "moved"))
+            os.mkdir(folder)
+            break
+    except OSError:
+        pass
+"""
+
+
+# Reads a descriptor until its writers are gone.
+def drain(descriptor):
+    with contextlib.suppress(OSError):
+        while os.read(descriptor, 65536):
+            pass
+
 
 # Run as another user: opens a fill file as soon as it can and holds a lock on it.
 LOCKER = """
