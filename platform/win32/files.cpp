@@ -6,7 +6,9 @@
 #include <climits>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/common/wildcard.h"
 #include "platform/os_files.h"
@@ -15,6 +17,7 @@ namespace kelvor::os {
 namespace {
 
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+constexpr DWORD kPathBelowRoot = FILE_NAME_NORMALIZED | VOLUME_NAME_NONE;
 
 // One guarded call: no system dialogs, a clean last-error value before the
 // call, and that value read back after it.
@@ -45,18 +48,139 @@ std::size_t LastPartAt(const NativeName& name) {
   return separator == NativeName::npos ? 0 : separator + 1;
 }
 
-// A folder that is a junction or a symbolic link could lead the program's
-// files, and their deletion, anywhere: nothing is made or deleted in one.
-WinError RefuseLinkedFolder(const NativeName& name) {
-  std::size_t at = LastPartAt(name);
-  if (at == 0 || name[at - 1] == L':') return kSuccess;  // the current folder, or a drive's root
-  NativeName folder = name.substr(0, at - 1);
-  if (folder.size() == 2 && folder[1] == L':') return kSuccess;
-  DWORD attributes = GetFileAttributesW(folder.c_str());
-  bool linked =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  return linked ? kAccessDenied : kSuccess;
+// What a handle leads to: its volume, and its path below the volume's root.
+struct Place {
+  DWORD volume = 0;
+  NativeName path;
+};
+
+bool PlaceOf(HANDLE handle, Place* place) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  place->volume = info.dwVolumeSerialNumber;
+  DWORD length = GetFinalPathNameByHandleW(handle, nullptr, 0, kPathBelowRoot);
+  if (length == 0) return false;
+  place->path.assign(length, L'\0');
+  length = GetFinalPathNameByHandleW(handle, place->path.data(), length, kPathBelowRoot);
+  place->path.resize(length);
+  return length != 0;
 }
+
+bool SameName(const NativeName& a, const NativeName& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+DWORD AttributesOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(handle, &info) ? info.dwFileAttributes
+                                                   : INVALID_FILE_ATTRIBUTES;
+}
+
+// Opens a name as itself: a folder too, and a junction or link as the link,
+// not what it leads to.
+HANDLE OpenItself(const NativeName& name, DWORD access, DWORD share) {
+  return CreateFileW(name.c_str(), access, share, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Where the part below the drive's root begins in a full name: after "X:\"
+// or "\\server\share\"; 0 when the name has no such root.
+std::size_t BelowRootAt(const NativeName& full) {
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return 3;
+  if (full.rfind(L"\\\\", 0) != 0) return 0;
+  std::size_t share = full.find(L'\\', 2);
+  std::size_t below = share == NativeName::npos ? share : full.find(L'\\', share + 1);
+  return below == NativeName::npos ? 0 : below + 1;
+}
+
+// The folders from a drive's root down to the folder that holds a name, each
+// opened as itself and held open while the program works there: a junction
+// or link anywhere on the way could lead its files, and their deletion, onto
+// another volume. Each folder must be a real folder, on the root's volume,
+// where its name says: Wine opens what a Unix symbolic link leads to even
+// when asked for the link itself, and only the handle's path shows it.
+class HeldFolders {
+ public:
+  explicit HeldFolders(const NativeName& name) : full_(FullNameOf(name)) {
+    below_root_ = BelowRootAt(full_);
+    // A folder's name may end in a separator ("G:\~KelvorTemp\"): it names
+    // the folder itself.
+    while (full_.size() > below_root_ && full_.back() == L'\\') full_.pop_back();
+    std::size_t last_separator = full_.find_last_of(L'\\');
+    if (below_root_ == 0 || last_separator + 1 < below_root_) {
+      error_ = kAccessDenied;  // a name on no drive
+      return;
+    }
+    error_ = HoldRoot();
+    for (std::size_t at = full_.find(L'\\', below_root_);
+         error_ == kSuccess && at <= last_separator; at = full_.find(L'\\', at + 1)) {
+      error_ = HoldFolder(at);
+    }
+  }
+  ~HeldFolders() {
+    for (HANDLE folder : held_) CloseHandle(folder);
+  }
+  HeldFolders(const HeldFolders&) = delete;
+  HeldFolders& operator=(const HeldFolders&) = delete;
+
+  WinError error() const { return error_; }
+
+ private:
+  // Listing access makes the hold count against other openers; its share
+  // modes leave out deletion: nobody renames or removes a held folder.
+  static constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+  static constexpr DWORD kFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+  static NativeName FullNameOf(const NativeName& name) {
+    NativeName full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+  }
+
+  // Whether `handle` is what the name's first `length` characters name.
+  bool IsNamed(HANDLE handle, std::size_t length) const {
+    Place place;
+    NativeName below_root = full_.substr(below_root_ - 1, length - below_root_ + 1);
+    return PlaceOf(handle, &place) && place.volume == root_.volume &&
+           SameName(place.path, root_.path + below_root);
+  }
+
+  // Opens the folder of the name's first `length` characters and holds it. A
+  // folder on the way that is missing, or no folder, leaves the path not
+  // found, as Windows would say; a link or junction is refused.
+  WinError Hold(std::size_t length, HANDLE* folder) {
+    GuardedCall call;
+    *folder = OpenItself(full_.substr(0, length), kFolderAccess, kFolderSharing);
+    WinError error = call.Finish();
+    if (*folder == INVALID_HANDLE_VALUE) return error == kFileNotFound ? kPathNotFound : error;
+    held_.push_back(*folder);
+    DWORD attributes = AttributesOf(*folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return kPathNotFound;
+    }
+    return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? kAccessDenied : kSuccess;
+  }
+  WinError HoldRoot() {
+    HANDLE root;
+    if (WinError error = Hold(below_root_, &root)) return error;
+    if (!PlaceOf(root, &root_)) return kAccessDenied;
+    if (!root_.path.empty() && root_.path.back() == L'\\') root_.path.pop_back();
+    return kSuccess;
+  }
+  WinError HoldFolder(std::size_t length) {
+    HANDLE folder;
+    if (WinError error = Hold(length, &folder)) return error;
+    return IsNamed(folder, length) ? kSuccess : kAccessDenied;
+  }
+
+  NativeName full_;
+  std::size_t below_root_ = 0;  // where the part below the drive's root begins
+  Place root_;                  // its path without the closing separator
+  std::vector<HANDLE> held_;
+  WinError error_ = kSuccess;
+};
 
 // A file with a second name (a hard link) could be someone else's too.
 bool HasOneName(HANDLE file) {
@@ -92,8 +216,9 @@ WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition d
                           Sharing sharing, FileHandle* handle) {
   *handle = kNoFile;
   bool writing = access & kWriteAccess;
+  std::optional<HeldFolders> folders;  // held until the file is open
   if (writing) {
-    if (WinError error = RefuseLinkedFolder(name)) return error;
+    if (WinError error = folders.emplace(name).error()) return error;
   }
   DWORD desired = 0;
   if (access & kReadAccess) desired |= GENERIC_READ;
@@ -240,20 +365,24 @@ WinError CloseFileHandle(FileHandle handle) {
 }
 
 WinError RemoveFile(const NativeName& name) {
-  if (WinError error = RefuseLinkedFolder(name)) return error;
+  HeldFolders folders(name);
+  if (WinError error = folders.error()) return error;
   GuardedCall call;
   DeleteFileW(name.c_str());
   return call.Finish();
 }
 
 WinError MakeDirectory(const NativeName& name) {
-  if (WinError error = RefuseLinkedFolder(name)) return error;
+  HeldFolders folders(name);
+  if (WinError error = folders.error()) return error;
   GuardedCall call;
   CreateDirectoryW(name.c_str(), nullptr);
   return call.Finish();
 }
 
 WinError DeleteDirectory(const NativeName& name) {
+  HeldFolders folders(name);
+  if (WinError error = folders.error()) return error;
   GuardedCall call;
   RemoveDirectoryW(name.c_str());
   return call.Finish();

@@ -380,11 +380,14 @@ class Suite(unittest.TestCase):
     # folder or a fill file goes is never followed or written through, and
     # what keeps the folder from being made leaves nothing to delete.
     def test_what_stands_in_the_programs_way_is_never_followed_or_written_through(self):
-        outside = mount_elsewhere(self.stack)
+        mount_elsewhere(self.stack)
         mount_tmpfs(self.stack, "64m")
         put_user_files()
-        # The folder itself is a link off the volume (under Wine: a reparse point).
+        # The folder itself is a link off the volume (under Wine: a reparse
+        # point), which holds record files' names below it too.
         os.symlink(ELSEWHERE, TEMP)
+        put_user_files({"KelvorRecords1/db": 100, "KelvorRecords1/a": 100}, ELSEWHERE)
+        outside = snapshot(ELSEWHERE)
         before = snapshot()
         self.assertEqual(run()[0], 1)
         self.assertEqual((snapshot(ELSEWHERE), snapshot()), (outside, before))
