@@ -125,6 +125,8 @@ class HeldFolders {
   HeldFolders& operator=(const HeldFolders&) = delete;
 
   WinError error() const { return error_; }
+  // Whether `handle` is what the whole name names.
+  bool IsNamed(HANDLE handle) const { return IsNamed(handle, full_.size()); }
 
  private:
   // Listing access makes the hold count against other openers; its share
@@ -364,9 +366,29 @@ WinError CloseFileHandle(FileHandle handle) {
   return call.Finish();
 }
 
+// What is deleted must be a plain file where its name says: a link in its
+// place would take its target with it (Wine deletes what a Unix symbolic
+// link leads to, however it is asked). The check has a handle of its own,
+// closed before the deletion by name: on a full FUSE volume Wine loses a
+// deletion set on a handle that was queried first.
+WinError CheckFileToDelete(const NativeName& name, const HeldFolders& folders) {
+  GuardedCall call;
+  HANDLE file = OpenItself(name, FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  WinError error = call.Finish();
+  if (file == INVALID_HANDLE_VALUE) return error == kSuccess ? kGenFailure : error;
+  DWORD attributes = AttributesOf(file);
+  bool plain_file = attributes != INVALID_FILE_ATTRIBUTES &&
+                    !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                    folders.IsNamed(file);
+  CloseHandle(file);
+  return plain_file ? kSuccess : kAccessDenied;
+}
+
 WinError RemoveFile(const NativeName& name) {
   HeldFolders folders(name);
   if (WinError error = folders.error()) return error;
+  if (WinError error = CheckFileToDelete(name, folders)) return error;
   GuardedCall call;
   DeleteFileW(name.c_str());
   return call.Finish();

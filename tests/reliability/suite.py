@@ -393,12 +393,20 @@ class Suite(unittest.TestCase):
         self.assertEqual((snapshot(ELSEWHERE), snapshot()), (outside, before))
         os.remove(TEMP)
 
-        # A fill file's name is a link to a file of the user's: deleted as the
-        # link it is. (Wine shows a Windows program such a link as a plain
-        # file, and deletes what it points to: no Windows program can tell.)
+        # A fill file's name is a link to a file of the user's: the Linux build
+        # deletes it as the link it is. Wine shows a Windows program such a
+        # link as a plain file and deletes what it leads to, however asked:
+        # the Windows build sees where it leads and leaves it in place.
         os.mkdir(TEMP, 0o700)
-        if not WINDOWS:
-            os.symlink(os.path.join(VOLUME, "docs", "report.txt"), os.path.join(TEMP, "Kelvor0.dat"))
+        link = os.path.join(TEMP, "Kelvor0.dat")
+        os.symlink(os.path.join(VOLUME, "docs", "report.txt"), link)
+        if WINDOWS:
+            before = snapshot()
+            code, reports, _ = run()
+            self.assertEqual((snapshot(), os.path.islink(link)), (before, True))
+            self.assertEqual((code, reports), (1, [ACCESS_ERROR, PERMISSION_DENIED]))
+            os.remove(link)
+        else:
             self.assertClean(state(), run())
             os.mkdir(TEMP, 0o700)
 
