@@ -16,7 +16,10 @@ namespace {
 
 // From ext4's own header, which is not installed with the kernel's headers.
 constexpr unsigned long kExt4Checkpoint = _IOW('f', 43, std::uint32_t);
-constexpr std::uint32_t kJustCheckpoint = 0;  // neither discard nor zero the journal
+// Once everything is home, the journal's blocks are written with zeros: they
+// keep copies of folder blocks, and so the names of deleted files, which no
+// fill can reach. (Discarding them instead would not make every device forget.)
+constexpr std::uint32_t kZeroOutJournal = 0x2;
 
 }  // namespace
 
@@ -27,7 +30,7 @@ void CheckpointJournal(std::string_view drive_root) {
   }
   // A request needs an open folder; the held root is a path only.
   Descriptor root(openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  std::uint32_t flags = kJustCheckpoint;
+  std::uint32_t flags = kZeroOutJournal;
   if (root.valid()) ioctl(root.get(), kExt4Checkpoint, &flags);
 }
 
