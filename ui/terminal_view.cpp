@@ -133,6 +133,11 @@ void TerminalView::PumpStep() {
 void TerminalView::PrintSummary() {
   EndLine();
   if (!finished_writing_) return;
+  if (!written_.Known()) {  // nothing written has no rate
+    std::fprintf(out_, "Wrote 0 MB in%s s.\n",
+                 engine::NumberText(engine::RoundToDecimals(written_.seconds, 1)).c_str());
+    return;
+  }
   std::fprintf(
       out_, "Wrote%s GB in%s s,%s MB/sec.\n",
       engine::NumberText(engine::RoundToDecimals(written_.bytes / kBytesPerGigabyte, 2)).c_str(),

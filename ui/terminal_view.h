@@ -41,7 +41,8 @@ class TerminalView : public engine::RunWindow {
   void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override;
   void PumpStep() override;
 
-  // "Wrote 1.2 GB in 8 s, 150.3 MB/sec." after the run.
+  // "Wrote 1.2 GB in 8 s, 150.3 MB/sec." after the run; "Wrote 0 MB in 0.1 s."
+  // when nothing was written.
   void PrintSummary();
 
  private:

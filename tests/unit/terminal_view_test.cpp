@@ -86,5 +86,14 @@ TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOn
             "Wrote 2 GB in 6 s, 341.3 MB/sec.\n");
 }
 
+TEST_F(TerminalViewTest, NothingWrittenIsSaidSoWithoutARate) {
+  auto view = MakeView(false);
+  Status(*view, 100ms, free_, engine::kDeletingText);
+  view->PrintSummary();
+  EXPECT_EQ(Written(),
+            "Deleting temporary files. This may take several minutes ...\n"
+            "Wrote 0 MB in .1 s.\n");
+}
+
 }  // namespace
 }  // namespace kelvor::ui
