@@ -19,10 +19,6 @@ WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) 
   return kSuccess;
 }
 
-WinError HoldDrive(std::string_view) {
-  return kSuccess;  // a drive letter names one volume for as long as it is there
-}
-
 void CheckpointJournal(std::string_view) {}  // no Windows call asks for it
 
 }  // namespace kelvor::os

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
+#include <cwctype>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -94,12 +96,53 @@ std::size_t BelowRootAt(const NativeName& full) {
   return below == NativeName::npos ? 0 : below + 1;
 }
 
+struct NoCase {
+  bool operator()(const NativeName& a, const NativeName& b) const {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+  }
+};
+
+// The folders checked on the drive of the current or last run, held until
+// the run removes them or the next run begins: one check then serves every
+// file the run makes there, since nobody can rename a held folder meanwhile.
+struct RunHolds {
+  wchar_t letter = 0;                            // 0: no drive is held
+  std::map<NativeName, HANDLE, NoCase> folders;  // by full name, the root's "X:\" too
+  Place root;                                    // the root's, once it is held
+
+  // Lets go of `top` and every folder below it.
+  void Release(const NativeName& top) {
+    for (auto it = folders.lower_bound(top); it != folders.end();) {
+      bool below = it->first.size() >= top.size() &&
+                   SameName(it->first.substr(0, top.size()), top) &&
+                   (it->first.size() == top.size() || it->first[top.size()] == L'\\');
+      if (!below) break;
+      CloseHandle(it->second);
+      it = folders.erase(it);
+    }
+  }
+};
+
+RunHolds& Run() {
+  static RunHolds holds;
+  return holds;
+}
+
+NativeName FullNameOf(const NativeName& name) {
+  NativeName full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
+  full.resize(
+      GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+  return full;
+}
+
 // The folders from a drive's root down to the folder that holds a name, each
-// opened as itself and held open while the program works there: a junction
-// or link anywhere on the way could lead its files, and their deletion, onto
-// another volume. Each folder must be a real folder, on the root's volume,
-// where its name says: Wine opens what a Unix symbolic link leads to even
-// when asked for the link itself, and only the handle's path shows it.
+// opened as itself and held open while the program works there (on the
+// run's drive for the run): a junction or link anywhere on the way could
+// lead its files, and their deletion, onto another volume. Each folder must
+// be a real folder, on the root's volume, where its name says: Wine opens
+// what a Unix symbolic link leads to even when asked for the link itself,
+// and only the handle's path shows it.
 class HeldFolders {
  public:
   explicit HeldFolders(const NativeName& name) : full_(FullNameOf(name)) {
@@ -112,6 +155,8 @@ class HeldFolders {
       error_ = kAccessDenied;  // a name on no drive
       return;
     }
+    for_run_ = below_root_ == kDriveRootLength && Run().letter != 0 &&
+               std::towupper(full_[0]) == Run().letter;
     error_ = HoldRoot();
     for (std::size_t at = full_.find(L'\\', below_root_);
          error_ == kSuccess && at <= last_separator; at = full_.find(L'\\', at + 1)) {
@@ -129,17 +174,11 @@ class HeldFolders {
   bool IsNamed(HANDLE handle) const { return IsNamed(handle, full_.size()); }
 
  private:
+  static constexpr std::size_t kDriveRootLength = 3;  // "X:\"
   // Listing access makes the hold count against other openers; its share
   // modes leave out deletion: nobody renames or removes a held folder.
   static constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
   static constexpr DWORD kFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-  static NativeName FullNameOf(const NativeName& name) {
-    NativeName full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
-    full.resize(
-        GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
-    return full;
-  }
 
   // Whether `handle` is what the name's first `length` characters name.
   bool IsNamed(HANDLE handle, std::size_t length) const {
@@ -149,38 +188,60 @@ class HeldFolders {
            SameName(place.path, root_.path + below_root);
   }
 
-  // Opens the folder of the name's first `length` characters and holds it. A
-  // folder on the way that is missing, or no folder, leaves the path not
-  // found, as Windows would say; a link or junction is refused.
-  WinError Hold(std::size_t length, HANDLE* folder) {
+  bool HeldForRun(std::size_t length) const {
+    return for_run_ && Run().folders.count(full_.substr(0, length)) != 0;
+  }
+
+  // Opens the folder of the name's first `length` characters, checks it
+  // with `check` and holds it. A folder on the way that is missing, or no
+  // folder, leaves the path not found, as Windows would say; a link or
+  // junction is refused.
+  template <typename Check>
+  WinError Hold(std::size_t length, Check check) {
+    NativeName folder_name = full_.substr(0, length);
     GuardedCall call;
-    *folder = OpenItself(full_.substr(0, length), kFolderAccess, kFolderSharing);
+    HANDLE folder = OpenItself(folder_name, kFolderAccess, kFolderSharing);
     WinError error = call.Finish();
-    if (*folder == INVALID_HANDLE_VALUE) return error == kFileNotFound ? kPathNotFound : error;
-    held_.push_back(*folder);
-    DWORD attributes = AttributesOf(*folder);
+    if (folder == INVALID_HANDLE_VALUE) return error == kFileNotFound ? kPathNotFound : error;
+    DWORD attributes = AttributesOf(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return kPathNotFound;
+      error = kPathNotFound;
+    } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      error = kAccessDenied;
+    } else {
+      error = check(folder);
     }
-    return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? kAccessDenied : kSuccess;
+    if (error == kSuccess && for_run_) {
+      Run().folders[folder_name] = folder;
+    } else {
+      held_.push_back(folder);
+    }
+    return error;
   }
   WinError HoldRoot() {
-    HANDLE root;
-    if (WinError error = Hold(below_root_, &root)) return error;
-    if (!PlaceOf(root, &root_)) return kAccessDenied;
-    if (!root_.path.empty() && root_.path.back() == L'\\') root_.path.pop_back();
-    return kSuccess;
+    if (HeldForRun(below_root_)) {
+      root_ = Run().root;
+      return kSuccess;
+    }
+    return Hold(below_root_, [this](HANDLE root) {
+      if (!PlaceOf(root, &root_)) return kAccessDenied;
+      if (!root_.path.empty() && root_.path.back() == L'\\') root_.path.pop_back();
+      if (for_run_) Run().root = root_;
+      return kSuccess;
+    });
   }
   WinError HoldFolder(std::size_t length) {
-    HANDLE folder;
-    if (WinError error = Hold(length, &folder)) return error;
-    return IsNamed(folder, length) ? kSuccess : kAccessDenied;
+    if (HeldForRun(length)) return kSuccess;
+    return Hold(length, [this, length](HANDLE folder) {
+      return IsNamed(folder, length) ? kSuccess : kAccessDenied;
+    });
   }
 
   NativeName full_;
   std::size_t below_root_ = 0;  // where the part below the drive's root begins
+  bool for_run_ = false;        // the name is on the run's drive
   Place root_;                  // its path without the closing separator
-  std::vector<HANDLE> held_;
+  std::vector<HANDLE> held_;    // for this call only
   WinError error_ = kSuccess;
 };
 
@@ -405,6 +466,9 @@ WinError MakeDirectory(const NativeName& name) {
 WinError DeleteDirectory(const NativeName& name) {
   HeldFolders folders(name);
   if (WinError error = folders.error()) return error;
+  NativeName full = FullNameOf(name);
+  while (!full.empty() && full.back() == L'\\') full.pop_back();
+  Run().Release(full);
   GuardedCall call;
   RemoveDirectoryW(name.c_str());
   return call.Finish();
@@ -454,6 +518,14 @@ void EndFind(FindHandle search) {
   auto* state = reinterpret_cast<Search*>(search);
   FindClose(state->handle);
   delete state;
+}
+
+WinError HoldDrive(std::string_view drive_root) {
+  RunHolds& run = Run();
+  for (auto& [name, folder] : run.folders) CloseHandle(folder);
+  run = RunHolds{};
+  if (!drive_root.empty()) run.letter = std::towupper(static_cast<unsigned char>(drive_root[0]));
+  return kSuccess;  // a drive letter names one volume for as long as it is there
 }
 
 }  // namespace kelvor::os
