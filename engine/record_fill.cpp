@@ -1,5 +1,6 @@
 #include "engine/record_fill.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "engine/program_state.h"
@@ -24,15 +25,23 @@ constexpr std::string_view kNameCharacters = "0123456789abcdefghijklmnopqrstuvwx
 constexpr int kCharacters = static_cast<int>(kNameCharacters.size());
 constexpr int kFilesPerFolder = kCharacters + kCharacters * kCharacters;
 constexpr std::string_view kRecordNamePatterns[] = {"?", "??"};
-// The stage ends by itself on every filesystem, at the latest after these.
+// The stage ends by itself on every filesystem, at the latest after these:
+// a tenth of the fill's time, at least kShortestStage (a small volume is
+// filled in seconds, while a small file takes a millisecond or more: btrfs
+// needed some 10,000 files of 2 KiB on 700 MB) and at most kLongestStage.
 constexpr int kMostRecordFiles = 100000;
 constexpr int kMostFolders = (kMostRecordFiles + kFilesPerFolder - 1) / kFilesPerFolder;
-constexpr double kLongestStage = 60;   // seconds
+constexpr double kStageShareOfFill = 0.1;
+constexpr double kShortestStage = 20;  // seconds
+constexpr double kLongestStage = 60;
 constexpr int kFilesPerPumpStep = 32;  // a pump step sleeps when no message waits
 // Free records are reused first. Once the free space shrinks by a record per
 // file, the table grows into it: its new records never held a deleted file.
 constexpr std::uint64_t kRecordBytes = 1024;
 constexpr std::uint64_t kTableGrowth = kRecordBytes * kFilesPerPumpStep;
+// btrfs keeps a file of up to 2 KiB inside its metadata (its default
+// max_inline): tried first, since fewer, larger files fill it sooner.
+constexpr std::size_t kInlineExtentData = 2048;
 // A 1 KiB record holds 744 bytes of a file whose name has at most three
 // characters, as Windows lays it out; ntfs-3g keeps a security descriptor
 // there too and leaves 664. Sizes are tried from the largest down, in steps
@@ -87,20 +96,28 @@ bool FreeBytes(std::uint64_t* free_bytes) {
   return os::QueryFreeBytes(DriveRoot(), free_bytes) == os::kSuccess;
 }
 
+// Writes `bytes` as a new file and keeps it when that took no free space:
+// the filesystem keeps it inside the file's record.
+bool WriteFileKeptInRecord(const std::string& path, std::string_view bytes) {
+  std::uint64_t before = 0, after = 0;
+  if (!FreeBytes(&before)) return false;
+  bool written = WriteNewFile(path, bytes);
+  if (written && FreeBytes(&after) && after >= before) return true;
+  ErrorState ignored;
+  files::DeleteFiles(ignored, path);
+  return false;
+}
+
 // Writes the first record file with the largest size that the filesystem
-// keeps inside the file's record: one whose writing takes no free space.
-// Returns that size, or 0 where every file takes space of its own (ext4,
-// tmpfs, FAT): there the stage has nothing to reach.
-std::size_t WriteFirstRecordFile(const std::string& record) {
+// keeps inside the file's record. Returns that size, or 0 where every file
+// takes space of its own (ext4, tmpfs, FAT): there the stage has nothing to
+// reach.
+std::size_t WriteFirstRecordFile(std::string_view record) {
   const std::string path = RecordPath(0);
+  if (WriteFileKeptInRecord(path, record.substr(0, kInlineExtentData))) return kInlineExtentData;
   for (std::size_t size = kLargestRecordData; size >= kSmallestRecordData;
        size -= kRecordAlignment) {
-    std::uint64_t before = 0, after = 0;
-    if (!FreeBytes(&before)) return 0;
-    bool written = WriteNewFile(path, std::string_view(record).substr(0, size));
-    if (written && FreeBytes(&after) && after >= before) return size;
-    ErrorState ignored;
-    files::DeleteFiles(ignored, path);
+    if (WriteFileKeptInRecord(path, record.substr(0, size))) return size;
   }
   return 0;
 }
@@ -108,8 +125,8 @@ std::size_t WriteFirstRecordFile(const std::string& record) {
 // The run's fill pattern, repeated to the largest size a record may hold.
 std::string RecordBytes(std::string_view chunk) {
   std::string record;
-  while (record.size() < kLargestRecordData) {
-    record += chunk.substr(0, kLargestRecordData - record.size());
+  while (record.size() < kInlineExtentData) {
+    record += chunk.substr(0, kInlineExtentData - record.size());
   }
   return record;
 }
@@ -129,7 +146,7 @@ void PrepareRecordFill(WipeType wipe_type, const std::string& source_path) {
 }
 
 void FillFreeRecords(const ErrorState& run, RunWindow& window, Clock& clock, const Chunk& chunk,
-                     const std::function<void()>& wait_while_paused) {
+                     double fill_seconds, const std::function<void()>& wait_while_paused) {
   if (run.Number() != files::kNoError && run.Number() != files::kDiskFull) return;
   if (chunk.held().empty()) return;
   window.SetStatus(kRecordFillText);
@@ -147,12 +164,13 @@ void FillFreeRecords(const ErrorState& run, RunWindow& window, Clock& clock, con
   }
   record.resize(size);
   double started = SecondsOfDay(clock.Now());
+  double longest = std::clamp(fill_seconds * kStageShareOfFill, kShortestStage, kLongestStage);
   std::uint64_t free_bytes = 0;
   FreeBytes(&free_bytes);
   for (int n = 1; n < kMostRecordFiles; ++n) {
     if (n % kFilesPerPumpStep == 0) {
       wait_while_paused();
-      if (ElapsedSeconds(started, SecondsOfDay(clock.Now())) > kLongestStage) return;
+      if (ElapsedSeconds(started, SecondsOfDay(clock.Now())) > longest) return;
       std::uint64_t before = free_bytes;
       if (!FreeBytes(&free_bytes) || free_bytes + kTableGrowth <= before) return;
     }

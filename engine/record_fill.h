@@ -26,11 +26,13 @@ inline constexpr const char* kRecordFillText = "Overwriting free file records ..
 void PrepareRecordFill(WipeType wipe_type, const std::string& source_path);
 
 // The stage, run when the writing left no failure but the full disk. Each
-// record file holds the first bytes of `chunk`, the run's last chunk.
+// record file holds the first bytes of `chunk`, the run's last chunk. Its
+// time is bounded by a share of `fill_seconds`, what the fill took.
 // `wait_while_paused` is the run's pause check; it takes a pump step, inside
 // which a Cancel ends the program.
 void FillFreeRecords(const files::ErrorState& run, RunWindow& window, Clock& clock,
-                     const Chunk& chunk, const std::function<void()>& wait_while_paused);
+                     const Chunk& chunk, double fill_seconds,
+                     const std::function<void()>& wait_while_paused);
 
 // Deletes the record files and their folders of the current or last run.
 // Goes on past a failure, and records the first one (nothing to delete is

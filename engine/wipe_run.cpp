@@ -195,9 +195,12 @@ void RunWipe(const std::string& drive_text, WipeType wipe_type, RunWindow& windo
   BuildChunk(state, wipe_type, static_cast<std::uint64_t>(remainder), source_path, &writer.chunk);
 
   state.SetTrap();
+  double fill_started = SecondsOfDay(clock.Now());
   if (writer.WriteRemainderPart(remainder)) writer.WriteGigabyteParts(gigabytes);
   writer.FlushEndedFillFile();
-  FillFreeRecords(state, window, clock, writer.chunk, [&writer] { writer.WaitWhilePaused(); });
+  double fill_seconds = ElapsedSeconds(fill_started, SecondsOfDay(clock.Now()));
+  FillFreeRecords(state, window, clock, writer.chunk, fill_seconds,
+                  [&writer] { writer.WaitWhilePaused(); });
   EndOfRun(state, window);
 }
 
