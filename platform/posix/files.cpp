@@ -91,7 +91,7 @@ WinError CheckOpened(int fd, unsigned access) {
   if (fstat(fd, &info) != 0) return LastError();
   if (!S_ISREG(info.st_mode)) return kAccessDenied;
   if (!(access & kWriteAccess)) return kSuccess;
-  bool own_plain_file = info.st_nlink == 1 && info.st_uid == geteuid();
+  bool own_plain_file = info.st_nlink == 1 && (info.st_uid == geteuid() || !KeepsOwners(info));
   return own_plain_file && !IsReadOnlyFile(info) ? kSuccess : kAccessDenied;
 }
 
@@ -258,7 +258,8 @@ WinError RemoveFile(const NativeName& name) {
   Place place;
   struct stat info;
   if (WinError error = LocateToDelete(name, &place, &info)) return error;
-  if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info) || info.st_uid != geteuid()) {
+  bool own = info.st_uid == geteuid() || !KeepsOwners(info);
+  if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info) || !own) {
     return kAccessDenied;
   }
   if (unlinkat(place.folder, place.leaf.c_str(), 0) != 0) return LastError();

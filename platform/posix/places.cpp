@@ -49,6 +49,7 @@ struct HeldDrive {
   // path from the root: the run keeps working in the folder it checked, even
   // if someone renames another one into its place.
   std::map<std::string, Descriptor> folders;
+  std::optional<bool> keeps_modes;  // learnt when first needed
 };
 
 HeldDrive& Held() {
@@ -95,6 +96,39 @@ bool IsPrivateFolder(int folder) {
   struct stat info;
   return fstat(folder, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
          (info.st_mode & kOthersMayWrite) == 0;
+}
+
+constexpr mode_t kProbeMode = 0700;
+constexpr mode_t kModeBits = 07777;
+
+// Whether fchmod takes effect on a folder made at the volume's root. Where
+// it cannot be learnt (a volume that takes no new folder) the strict rule
+// stays.
+bool ProbeKeepsModes(int root) {
+  std::string name = ".kelvor-probe-" + std::to_string(getpid());
+  if (mkdirat(root, name.c_str(), kProbeMode) != 0) return true;
+  Descriptor probe(openat(root, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info;
+  bool keeps = !probe.valid() || fchmod(probe.get(), kProbeMode) != 0 ||
+               fstat(probe.get(), &info) != 0 ||
+               ((info.st_mode & kModeBits) == kProbeMode && info.st_uid == geteuid());
+  unlinkat(root, name.c_str(), AT_REMOVEDIR);
+  return keeps;
+}
+
+bool HeldVolumeKeepsModes() {
+  HeldDrive& held = Held();
+  if (!held.keeps_modes) held.keeps_modes = ProbeKeepsModes(held.root.get());
+  return *held.keeps_modes;
+}
+
+// A folder on the held drive where the volume fixes modes: a real folder
+// there (reached through no link, on the same volume) is as much the user's
+// as any, as on Windows.
+bool MayChangeIn(int folder, bool on_held_drive) {
+  struct stat info;
+  return IsPrivateFolder(folder) || (on_held_drive && fstat(folder, &info) == 0 &&
+                                     S_ISDIR(info.st_mode) && !HeldVolumeKeepsModes());
 }
 
 WinError FolderError() {
@@ -215,7 +249,7 @@ WinError OpenForChange(Start& start, const std::string& path, Place* place) {
     }
     Descriptor next(OpenFolderBeneath(current, part, true, false));
     if (!next.valid()) return FolderError();
-    if (!IsPrivateFolder(next.get())) return kAccessDenied;
+    if (!MayChangeIn(next.get(), start.held_drive)) return kAccessDenied;
     if (start.held_drive) {
       current = (held.folders[reached] = std::move(next)).get();
       walking = Descriptor();
@@ -267,6 +301,14 @@ WinError LocateFolder(const NativeName& name, Place* place) {
   parts.folder += (parts.folder.empty() ? "" : "/") + parts.leaf;
   parts.leaf.clear();
   return OpenFolderOf(parts, Intent::kChange, place);
+}
+
+bool KeepsOwners(const struct stat& file) {
+  HeldDrive& held = Held();
+  struct stat root;
+  bool on_held_volume =
+      held.root.valid() && fstat(held.root.get(), &root) == 0 && root.st_dev == file.st_dev;
+  return !on_held_volume || HeldVolumeKeepsModes();
 }
 
 void ForgetHeldFolder(const NativeName& name) {

@@ -7,6 +7,8 @@
 // user controls anywhere on the way leads nowhere.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "platform/os_files.h"
@@ -49,6 +51,16 @@ WinError Locate(const NativeName& name, Intent intent, Place* place);
 // Opens the folder `name` itself for a change in it, as Locate opens a
 // name's folder; the place's leaf is empty.
 WinError LocateFolder(const NativeName& name, Place* place);
+
+// Whether the volume of a file keeps an owner and a mode for each file.
+// Where the mount fixes them for every file (vfat, exfat, ntfs-3g without
+// permissions: each shows the mount's owner and often mode 0777, whatever
+// fchmod asks), they say nothing of who may write: on the held drive a real
+// folder is then fit for a change, and a file is this user's, as on Windows.
+// Exclusive creation and the checks on each opened handle keep the run to
+// its own files there. Learnt once per run, from whether fchmod takes effect
+// on a folder made for the purpose at the drive's root.
+bool KeepsOwners(const struct stat& file);
 
 // Lets go of a held folder that the program has just removed.
 void ForgetHeldFolder(const NativeName& name);

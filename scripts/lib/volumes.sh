@@ -38,12 +38,68 @@ ntfs_image() {
 
 # ntfs_mount IMAGE FOLDER: mounts an NTFS image with ntfs-3g on FOLDER,
 # through a loop device, so that unmounting waits until ntfs-3g has written
-# everything. Its files are root's alone (umask 077): the Linux build works
-# only in folders that nobody else may write.
+# everything. With the default options, as a server or /etc/fstab mounts
+# it: every file shows as root's, mode 0777.
 ntfs_mount() {
   mkdir -p "$2"
-  mount -t ntfs-3g -o loop,umask=077 "$1" "$2"
+  mount -t ntfs-3g -o loop "$1" "$2"
 }
+
+# exfat_image IMAGE SIZE_MIB: a fresh, empty exFAT filesystem in IMAGE.
+exfat_image() {
+  rm -f "$1"
+  truncate -s "$2M" "$1"
+  mkfs.exfat "$1" >/dev/null
+}
+
+# exfat_mount IMAGE FOLDER: mounts it with exfat-fuse, which needs a block
+# device (a loop device, freed again when it is unmounted), default options.
+exfat_mount() {
+  mkdir -p "$2"
+  mount -t exfat-fuse -o loop "$1" "$2"
+}
+
+# fat_image IMAGE SIZE_MIB: a fresh, empty FAT32 filesystem in IMAGE.
+fat_image() {
+  rm -f "$1"
+  truncate -s "$2M" "$1"
+  mkfs.vfat -F 32 -s 8 "$1" >/dev/null  # 4 KiB clusters: fusefat counts free space only with those
+}
+
+# fat_mount IMAGE FOLDER: mounts it with fusefat (where the kernel has no
+# vfat), writable, on a loop device as a block-device mount, so that
+# unmounting waits until fusefat has written everything. The loop device
+# goes once it is unmounted.
+fat_mount() {
+  mkdir -p "$2"
+  local device
+  device=$(losetup -f --show "$1")
+  fusefat -o rw+,blkdev,fsname="$device" "$device" "$2" >/dev/null 2>&1
+  losetup -d "$device"
+}
+
+# xfs_image IMAGE SIZE_MIB and btrfs_image IMAGE SIZE_MIB: fresh, empty
+# filesystems with their tools' defaults; loop_mount IMAGE FOLDER [OPTIONS]
+# (and xfs_mount, btrfs_mount) mounts one through a loop device.
+xfs_image() {
+  rm -f "$1"
+  truncate -s "$2M" "$1"
+  mkfs.xfs -q -f "$1"
+}
+
+btrfs_image() {
+  rm -f "$1"
+  truncate -s "$2M" "$1"
+  mkfs.btrfs -q -f "$1" >/dev/null
+}
+
+loop_mount() {
+  mkdir -p "$2"
+  mount -o "loop${3:+,$3}" "$1" "$2"
+}
+
+xfs_mount() { loop_mount "$@"; }
+btrfs_mount() { loop_mount "$@"; }
 
 # unmount FOLDER: unmounts FOLDER if something is mounted there; a volume
 # still in use goes as soon as it is no longer.
