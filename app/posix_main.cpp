@@ -27,6 +27,7 @@ using kelvor::ui::kExitDriveNotListed;
 using kelvor::ui::PrintableText;
 
 constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells report it
+constexpr unsigned kDescriptorsForARun = 128;
 
 constexpr const char* kUsage =
     "Usage: kelvor DRIVE [OPTION]    wipe the free space of DRIVE\n"
@@ -45,8 +46,9 @@ constexpr const char* kUsage =
     "/ is C: and the other filesystems follow in mount-point order.\n"
     "\n"
     "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed, or\n"
-    "the first word names no drive: nothing was touched; 130, 143, 129 stopped by\n"
-    "SIGINT, SIGTERM, SIGHUP, with the fill files removed; 255 a fatal internal error.\n";
+    "the first word names no drive: nothing was touched; 130, 143, 129, 152 stopped\n"
+    "by SIGINT, SIGTERM, SIGHUP, SIGXCPU, with the fill files removed; 255 a fatal\n"
+    "internal error.\n";
 
 // Prints each drive-selector entry followed by the drive's mount point.
 struct ListingSelector : kelvor::engine::DriveSelector {
@@ -115,6 +117,15 @@ int Wipe(std::vector<std::string> arguments) {
       return kExitDriveNotListed;
     }
     arguments[0] = std::string{*letter, ':'};
+  }
+  // A run holds its drive, its folders (up to some 80 of record files) and
+  // its files open; one that ran out of descriptors could not clean up.
+  if (!kelvor::os::MakeRoomForDescriptors(kDescriptorsForARun)) {
+    std::fprintf(stderr,
+                 "kelvor: a run needs %u open files at once, more than this process may have "
+                 "(ulimit -n); nothing was touched\n",
+                 kDescriptorsForARun);
+    return kelvor::ui::kExitReported;
   }
   std::string tail = JoinAsCommandTail(arguments);
   kelvor::ui::PrepareProgram();

@@ -9,10 +9,16 @@ namespace kelvor::os {
 // Ends the process at once with the given exit code, without unwinding.
 [[noreturn]] void EndProcess(int exit_code);
 
-// Interrupt requests (Ctrl-C, termination, hang-up on POSIX). After the first
-// one, PendingInterrupt gives its signal number and later ones are ignored.
+// Interrupt requests (Ctrl-C, termination, hang-up and the processor-time
+// limit on POSIX). After the first one, PendingInterrupt gives its signal
+// number and later ones are ignored. A write past the file-size limit then
+// fails instead of ending the program.
 void CatchInterrupts();
 int PendingInterrupt();
+
+// Whether the process may hold `needed` open files at once (POSIX: raising
+// its soft limit toward the hard one where that is lower).
+bool MakeRoomForDescriptors(unsigned needed);
 
 // Whether standard error is an interactive terminal.
 bool ErrorStreamIsTerminal();

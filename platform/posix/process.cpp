@@ -1,6 +1,7 @@
 #include <limits.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,10 +30,28 @@ void CatchInterrupts() {
   struct sigaction action = {};
   action.sa_handler = RecordInterrupt;
   sigemptyset(&action.sa_mask);
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal_number, &action, nullptr);
+  // SIGXCPU: the soft limit of processor time (ulimit -t) is reached; the
+  // hard one, which kills, comes later.
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGXCPU}) {
+    sigaction(signal_number, &action, nullptr);
+  }
   // A run in the background of a terminal that stops writers (stty tostop)
   // would be stopped by its next status line, with the disk full.
   signal(SIGTTOU, SIG_IGN);
+  // A write past the file-size limit (ulimit -f) fails with EFBIG instead of
+  // killing the program with its fill files on the disk.
+  signal(SIGXFSZ, SIG_IGN);
+}
+
+bool MakeRoomForDescriptors(unsigned needed) {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return false;
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < needed) {
+    limit.rlim_cur =
+        limit.rlim_max == RLIM_INFINITY ? needed : std::min<rlim_t>(needed, limit.rlim_max);
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+  return limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= needed;
 }
 
 int PendingInterrupt() {

@@ -12,7 +12,8 @@
 # its own volumes on drive G: (KELVOR_TEST_VOLUMES/reliability) and unmounts
 # them again. Its arguments are unittest's: -k NAME chooses the cases whose
 # names hold NAME.
-import contextlib, hashlib, mmap, os, pathlib, re, signal, subprocess, sys, termios, threading, time
+import contextlib, hashlib, mmap, os, pathlib, re, resource, signal, subprocess, sys, termios
+import threading, time
 import unittest
 import xml.etree.ElementTree as ET
 
@@ -153,17 +154,19 @@ def fill_files():
 
 # The program under test as its own process: by default a wipe of drive G:
 # with /B. Natively, `drives` is the drive map, and the program may run as
-# another user, under a umask, with its output closed, on a terminal, or
-# with its error output going to a file of the caller's.
+# another user, under a umask and resource limits ((RLIMIT_..., (soft,
+# hard)), ...), with its output closed, on a terminal, or with its error
+# output going to a file of the caller's.
 def start(arguments=("G:", "/B"), cwd=WORK, drives=None, user=None, closed_output=False,
-          terminal=False, umask=-1, error_output=subprocess.PIPE):
+          terminal=False, umask=-1, error_output=subprocess.PIPE, limits=()):
     command = [*([os.path.join(HERE, "../support/wine-run.sh"), os.environ["KELVOR_WINE_ARCH"],
                   os.environ["KELVOR_RUNNER"]] if WINDOWS else [PROGRAM]), *arguments]
     env = {**os.environ, "KELVOR_DRIVES": drives or f"G={VOLUME}"}  # for the Linux build
     if terminal:
         command = ["script", "-qec", " ".join(command), "/dev/null"]
     process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
-                               stderr=error_output, user=user, umask=umask)
+                               stderr=error_output, user=user, umask=umask,
+                               preexec_fn=lambda: [resource.setrlimit(*limit) for limit in limits])
     if closed_output:  # like `kelvor G: | head -n1` once head has ended
         process.stdout.close()
         process.stderr.close()
@@ -204,7 +207,7 @@ def kill(process, signal_number=signal.SIGKILL):
 
 
 def report(number, text):
-    return f"Kelvor: An Error occured: {number:3d} - {text}."
+    return f"Kelvor: An Error occured:  {number} - {text}."
 
 
 ACCESS_ERROR = report(75, "Path/file access error")
@@ -508,7 +511,9 @@ class Suite(unittest.TestCase):
             before = state()
             cases = ((VOLUME, "--ones", signal.SIGINT, 130, b"\xff"),
                      (VOLUME + "/", "--zeros", signal.SIGTERM, 143, b"\0"),
-                     ("G", "--blocks", signal.SIGHUP, 129, None))
+                     ("G", "--blocks", signal.SIGHUP, 129, None),
+                     # the soft limit of processor time (ulimit -t) reached
+                     ("G:", "--ones", signal.SIGXCPU, 152, b"\xff"))
             for drive, option, signal_number, exit_code, byte in cases:
                 with self.subTest(drive=drive, option=option), contextlib.ExitStack() as each:
                     process = start((drive, option))
@@ -521,6 +526,22 @@ class Suite(unittest.TestCase):
                     kill(process, signal_number)
                     kill(process, signal_number)  # a second one during the cleanup changes nothing
                     self.assertEqual(finish(process)[0], exit_code)
+                    self.assertClean(before)
+
+        # Limits that a shell (ulimit) or a service unit sets: a file-size limit
+        # ends the writing with a report instead of killing the program; too
+        # few descriptors to hold what a run holds refuses the run before it
+        # touches the volume; too little memory for a chunk is reported.
+        def test_process_limits_end_the_run_cleanly(self):
+            mount_tmpfs(self.stack, "1100m")
+            before = state()
+            cases = ((resource.RLIMIT_FSIZE, 10 * MIB, "--ones", [ACCESS_ERROR]),
+                     (resource.RLIMIT_NOFILE, 5, "--ones", []),
+                     (resource.RLIMIT_AS, 100 * MIB, "--blocks", [report(7, "Out of memory")]))
+            for limit, most, option, reports in cases:
+                with self.subTest(limit=limit):
+                    ended = run(("G:", option), limits=((limit, (most, most)),))
+                    self.assertEqual(ended[:2], (1, reports), ended[2])
                     self.assertClean(before)
 
         # The listing shows another user only the free space it may write; only
