@@ -5,6 +5,7 @@
 #include "engine/record_fill.h"
 #include "files/file_access.h"
 #include "files/folders.h"
+#include "platform/os_drives.h"
 
 namespace kelvor::engine {
 namespace {
@@ -26,6 +27,7 @@ void DeleteFillFiles(files::ErrorState& state, RunWindow& window) {
     return;
   }
   window.PumpStep();
+  os::OverwriteJournal(folder);
   files::RemoveFolder(state, folder);
   state.Check();
 }

@@ -38,4 +38,11 @@ WinError HoldDrive(std::string_view drive_root);
 // (or, on Linux, without root's rights) nothing happens.
 void CheckpointJournal(std::string_view drive_root);
 
+// Has the journal's old contents overwritten where the filesystem keeps
+// them in a ring that only newer changes reach (XFS's log, which keeps
+// copies of folder blocks and so the names of deleted files), by changes
+// made in the program's own folder `folder_path`. Bounded in time; nothing
+// happens elsewhere.
+void OverwriteJournal(std::string_view folder_path);
+
 }  // namespace kelvor::os

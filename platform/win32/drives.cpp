@@ -20,5 +20,6 @@ WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) 
 }
 
 void CheckpointJournal(std::string_view) {}  // no Windows call asks for it
+void OverwriteJournal(std::string_view) {}   // no Windows call reaches a filesystem's log
 
 }  // namespace kelvor::os
