@@ -698,11 +698,8 @@ ERASURE_VOLUMES = (("ext4", 600), ("xfs", 700), ("btrfs", 700), ("ntfs", 300), (
 # XFS keeps about 315 blocks in each allocation group out of every program's
 # reach, taken from its smallest free extents (where small deleted files
 # were), and copies of folder blocks in its log, which the Linux build has
-# overwritten by changes of its own and a Windows program cannot. btrfs keeps small files in
-# its metadata, which only the record stage's files reach: under Wine each
-# costs five times as much, and the stage's time runs out first.
-ERASURE_LEFT = {("ext4", True): (1, 100), ("xfs", False): (64, 0), ("xfs", True): (64, 100),
-                ("btrfs", True): (100, 1000)}
+# overwritten by changes of its own and a Windows program cannot.
+ERASURE_LEFT = {("ext4", True): (1, 100), ("xfs", False): (64, 0), ("xfs", True): (64, 100)}
 
 RACE_RUNS = 300
 
