@@ -24,7 +24,6 @@ namespace kelvor::os {
 namespace {
 
 constexpr mode_t kNewFileMode = 0600;  // a fill file is nobody else's to read
-constexpr mode_t kNewFolderMode = 0700;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 int AsDescriptor(FileHandle handle) {
@@ -266,20 +265,11 @@ WinError RemoveFile(const NativeName& name) {
   return kSuccess;
 }
 
-// The new folder gets its mode whatever the umask says.
 WinError MakeDirectory(const NativeName& name) {
   Place place;
   if (WinError error = Locate(name, Intent::kChange, &place)) return error;
-  if (mkdirat(place.folder, place.leaf.c_str(), kNewFolderMode) != 0) {
-    return CreationError(place.folder);
-  }
-  Descriptor made(
-      openat(place.folder, place.leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  struct stat info;
-  if (made.valid() && fstat(made.get(), &info) == 0 && info.st_uid == geteuid()) {
-    fchmod(made.get(), kNewFolderMode);
-  }
-  return kSuccess;
+  Descriptor made;
+  return MakeOwnFolder(place.folder, place.leaf, &made) ? kSuccess : CreationError(place.folder);
 }
 
 // Only the folder that the run worked in is removed: one that someone has

@@ -98,20 +98,19 @@ bool IsPrivateFolder(int folder) {
          (info.st_mode & kOthersMayWrite) == 0;
 }
 
-constexpr mode_t kProbeMode = 0700;
+constexpr mode_t kOwnFolderMode = 0700;
 constexpr mode_t kModeBits = 07777;
 
-// Whether fchmod takes effect on a folder made at the volume's root. Where
-// it cannot be learnt (a volume that takes no new folder) the strict rule
-// stays.
+// Whether the mode asked for takes effect on a folder made at the volume's
+// root. Where it cannot be learnt (a volume that takes no new folder) the
+// strict rule stays.
 bool ProbeKeepsModes(int root) {
   std::string name = ".kelvor-probe-" + std::to_string(getpid());
-  if (mkdirat(root, name.c_str(), kProbeMode) != 0) return true;
-  Descriptor probe(openat(root, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  Descriptor probe;
+  if (!MakeOwnFolder(root, name, &probe)) return true;
   struct stat info;
-  bool keeps = !probe.valid() || fchmod(probe.get(), kProbeMode) != 0 ||
-               fstat(probe.get(), &info) != 0 ||
-               ((info.st_mode & kModeBits) == kProbeMode && info.st_uid == geteuid());
+  bool keeps = !probe.valid() || fstat(probe.get(), &info) != 0 ||
+               ((info.st_mode & kModeBits) == kOwnFolderMode && info.st_uid == geteuid());
   unlinkat(root, name.c_str(), AT_REMOVEDIR);
   return keeps;
 }
@@ -301,6 +300,16 @@ WinError LocateFolder(const NativeName& name, Place* place) {
   parts.folder += (parts.folder.empty() ? "" : "/") + parts.leaf;
   parts.leaf.clear();
   return OpenFolderOf(parts, Intent::kChange, place);
+}
+
+bool MakeOwnFolder(int parent, const std::string& leaf, Descriptor* made) {
+  if (mkdirat(parent, leaf.c_str(), kOwnFolderMode) != 0) return false;
+  *made = Descriptor(openat(parent, leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info;
+  if (made->valid() && fstat(made->get(), &info) == 0 && info.st_uid == geteuid()) {
+    fchmod(made->get(), kOwnFolderMode);
+  }
+  return true;
 }
 
 bool KeepsOwners(const struct stat& file) {

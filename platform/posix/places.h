@@ -62,6 +62,12 @@ WinError LocateFolder(const NativeName& name, Place* place);
 // on a folder made for the purpose at the drive's root.
 bool KeepsOwners(const struct stat& file);
 
+// Makes the folder `leaf` in `parent` with mode 0700 whatever the umask
+// says (where it is this user's to change) and opens it (`made`: not valid
+// when the new folder could not be opened). False, with errno, when it
+// could not be made.
+bool MakeOwnFolder(int parent, const std::string& leaf, Descriptor* made);
+
 // Lets go of a held folder that the program has just removed.
 void ForgetHeldFolder(const NativeName& name);
 

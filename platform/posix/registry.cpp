@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <optional>
 
 #include "places.h"
+#include "platform/os_files.h"
 #include "platform/os_registry.h"
 #include "reg_file.h"
 
@@ -53,14 +53,9 @@ RegKeys LoadRegistry() {
     return {};
   }
   std::string text(static_cast<std::size_t>(info.st_size), '\0');
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t got = read(file.get(), text.data() + done, text.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  text.resize(done);
+  std::size_t read = 0;
+  if (ReadFromFile(file.get(), text.data(), text.size(), &read) != kSuccess) return {};
+  text.resize(read);
   return ParseRegFile(text);
 }
 
