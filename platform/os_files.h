@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os_drives.h"
 #include "platform/win_errors.h"
 
 namespace kelvor::os {
@@ -42,8 +43,8 @@ enum class Sharing {
 // hard link), in a folder that no link leads to; on POSIX it must be the
 // user's own, in a folder that is the user's own. Anything else in its place
 // is refused, never written through.
-WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
-                          Sharing sharing, FileHandle* handle);
+WinError CreateFileHandle(DriveHold& drive, const NativeName& name, unsigned access,
+                          Disposition disposition, Sharing sharing, FileHandle* handle);
 WinError FileIsDisk(FileHandle handle, bool* disk);
 WinError SetPosition(FileHandle handle, std::uint64_t offset);
 WinError TruncateAtPosition(FileHandle handle);
@@ -63,9 +64,10 @@ WinError FinishFlush(FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);
 
-WinError RemoveFile(const NativeName& name);
-WinError MakeDirectory(const NativeName& name);
-WinError DeleteDirectory(const NativeName& name);
+// Names on the held drive go to its volume (DriveHold).
+WinError RemoveFile(DriveHold& drive, const NativeName& name);
+WinError MakeDirectory(DriveHold& drive, const NativeName& name);
+WinError DeleteDirectory(DriveHold& drive, const NativeName& name);
 
 // Windows file attribute bits, as directory searches report them.
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;
@@ -84,7 +86,8 @@ using FindHandle = std::intptr_t;
 
 // Directory search with the wildcards "*" and "?". FindFirstEntry returns false
 // when nothing matches; then there is no handle to end.
-bool FindFirstEntry(const NativeName& pattern, FindHandle* search, FoundEntry* entry);
+bool FindFirstEntry(DriveHold& drive, const NativeName& pattern, FindHandle* search,
+                    FoundEntry* entry);
 bool FindNextEntry(FindHandle search, FoundEntry* entry);
 void EndFind(FindHandle search);
 
