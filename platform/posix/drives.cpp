@@ -28,9 +28,9 @@ bool MayUseReservedBlocks() {
 
 }  // namespace
 
-WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) {
+WinError QueryFreeBytes(DriveHold& drive, std::string_view drive_root, std::uint64_t* total_free) {
   Place place;
-  if (WinError error = Locate(ToNativeName(drive_root), Intent::kLook, &place)) return error;
+  if (WinError error = Locate(drive, ToNativeName(drive_root), Intent::kLook, &place)) return error;
   struct statvfs volume;
   if (fstatvfs(place.folder, &volume) != 0) return TranslateErrno(errno);
   std::uint64_t blocks = MayUseReservedBlocks() ? volume.f_bfree : volume.f_bavail;

@@ -85,19 +85,20 @@ Descriptor OpenInFolder(const Place& place, unsigned access, Disposition disposi
 // Only files are opened, never a device or a pipe; what is written must be
 // the user's own plain file, without a second name through which it could
 // be someone else's, and not read-only.
-WinError CheckOpened(int fd, unsigned access) {
+WinError CheckOpened(DriveHold& drive, int fd, unsigned access) {
   struct stat info;
   if (fstat(fd, &info) != 0) return LastError();
   if (!S_ISREG(info.st_mode)) return kAccessDenied;
   if (!(access & kWriteAccess)) return kSuccess;
-  bool own_plain_file = info.st_nlink == 1 && (info.st_uid == geteuid() || !KeepsOwners(info));
+  bool own_plain_file =
+      info.st_nlink == 1 && (info.st_uid == geteuid() || !KeepsOwners(drive, info));
   return own_plain_file && !IsReadOnlyFile(info) ? kSuccess : kAccessDenied;
 }
 
 // The folder of a name that is to be deleted, and what stands at the name
 // itself (a link as the link, never what it leads to).
-WinError LocateToDelete(const NativeName& name, Place* place, struct stat* info) {
-  if (WinError error = Locate(name, Intent::kChange, place)) return error;
+WinError LocateToDelete(DriveHold& drive, const NativeName& name, Place* place, struct stat* info) {
+  if (WinError error = Locate(drive, name, Intent::kChange, place)) return error;
   if (fstatat(place->folder, place->leaf.c_str(), info, AT_SYMLINK_NOFOLLOW) != 0) {
     return LastError();
   }
@@ -147,15 +148,15 @@ NativeName ToNativeName(std::string_view ansi) {
   return NativeDriveName(ansi);
 }
 
-WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
-                          Sharing sharing, FileHandle* handle) {
+WinError CreateFileHandle(DriveHold& drive, const NativeName& name, unsigned access,
+                          Disposition disposition, Sharing sharing, FileHandle* handle) {
   *handle = kNoFile;
   Place place;
   Intent intent = (access & kWriteAccess) ? Intent::kChange : Intent::kLook;
-  if (WinError error = Locate(name, intent, &place)) return error;
+  if (WinError error = Locate(drive, name, intent, &place)) return error;
   Descriptor file = OpenInFolder(place, access, disposition);
   if (!file.valid()) return CreationError(place.folder);
-  if (WinError error = CheckOpened(file.get(), access)) return error;
+  if (WinError error = CheckOpened(drive, file.get(), access)) return error;
   if (WinError error = TakeSharing(file.get(), sharing)) return error;
   *handle = file.release();
   return kSuccess;
@@ -253,11 +254,11 @@ WinError CloseFileHandle(FileHandle handle) {
 
 // Deleting takes no lock: nobody else can keep the program's files. Only
 // this user's own are deleted, whatever their names.
-WinError RemoveFile(const NativeName& name) {
+WinError RemoveFile(DriveHold& drive, const NativeName& name) {
   Place place;
   struct stat info;
-  if (WinError error = LocateToDelete(name, &place, &info)) return error;
-  bool own = info.st_uid == geteuid() || !KeepsOwners(info);
+  if (WinError error = LocateToDelete(drive, name, &place, &info)) return error;
+  bool own = info.st_uid == geteuid() || !KeepsOwners(drive, info);
   if (S_ISDIR(info.st_mode) || IsReadOnlyFile(info) || !own) {
     return kAccessDenied;
   }
@@ -265,31 +266,32 @@ WinError RemoveFile(const NativeName& name) {
   return kSuccess;
 }
 
-WinError MakeDirectory(const NativeName& name) {
+WinError MakeDirectory(DriveHold& drive, const NativeName& name) {
   Place place;
-  if (WinError error = Locate(name, Intent::kChange, &place)) return error;
+  if (WinError error = Locate(drive, name, Intent::kChange, &place)) return error;
   Descriptor made;
   return MakeOwnFolder(place.folder, place.leaf, &made) ? kSuccess : CreationError(place.folder);
 }
 
 // Only the folder that the run worked in is removed: one that someone has
 // put in its place since (a folder of theirs, under the same name) is not.
-WinError DeleteDirectory(const NativeName& name) {
+WinError DeleteDirectory(DriveHold& drive, const NativeName& name) {
   Place place, own;
   struct stat info, held;
-  if (WinError error = LocateToDelete(name, &place, &info)) return error;
+  if (WinError error = LocateToDelete(drive, name, &place, &info)) return error;
   if (!S_ISDIR(info.st_mode)) return kDirectory;
-  if (WinError error = LocateFolder(name, &own)) return error;
+  if (WinError error = LocateFolder(drive, name, &own)) return error;
   if (fstat(own.folder, &held) != 0) return LastError();
   if (held.st_dev != info.st_dev || held.st_ino != info.st_ino) return kAccessDenied;
   if (unlinkat(place.folder, place.leaf.c_str(), AT_REMOVEDIR) != 0) return LastError();
-  ForgetHeldFolder(name);
+  ForgetHeldFolder(drive, name);
   return kSuccess;
 }
 
-bool FindFirstEntry(const NativeName& pattern, FindHandle* search, FoundEntry* entry) {
+bool FindFirstEntry(DriveHold& drive, const NativeName& pattern, FindHandle* search,
+                    FoundEntry* entry) {
   Place place;
-  if (Locate(pattern, Intent::kLook, &place) != kSuccess) return false;
+  if (Locate(drive, pattern, Intent::kLook, &place) != kSuccess) return false;
   int listing = openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listing < 0) return false;
   DIR* folder = fdopendir(listing);

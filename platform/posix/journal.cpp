@@ -23,9 +23,10 @@ constexpr std::uint32_t kZeroOutJournal = 0x2;
 
 }  // namespace
 
-void CheckpointJournal(std::string_view drive_root) {
+void CheckpointJournal(DriveHold& drive, std::string_view drive_root) {
   Place place;
-  if (Locate(ToNativeName(std::string(drive_root) + "\\"), Intent::kLook, &place) != kSuccess) {
+  if (Locate(drive, ToNativeName(std::string(drive_root) + "\\"), Intent::kLook, &place) !=
+      kSuccess) {
     return;
   }
   // A request needs an open folder; the held root is a path only.

@@ -36,13 +36,8 @@ int Descriptor::release() {
   return fd;
 }
 
-namespace {
-
-constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-constexpr mode_t kOthersMayWrite = S_IWGRP | S_IWOTH;
-
-// The drive of the current or last run, resolved once when the run began.
-struct HeldDrive {
+// The drive of one run, resolved once when the run began.
+struct DriveHold::State {
   char letter = 0;  // 0: no drive is held
   Descriptor root;  // not valid when the drive could not be held: it then names nothing
   // Private folders below the root that the run changed things in, by their
@@ -52,10 +47,15 @@ struct HeldDrive {
   std::optional<bool> keeps_modes;  // learnt when first needed
 };
 
-HeldDrive& Held() {
-  static HeldDrive held;
-  return held;
-}
+DriveHold::DriveHold() : state_(std::make_unique<State>()) {}
+DriveHold::~DriveHold() = default;
+DriveHold::DriveHold(DriveHold&&) noexcept = default;
+DriveHold& DriveHold::operator=(DriveHold&&) noexcept = default;
+
+namespace {
+
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+constexpr mode_t kOthersMayWrite = S_IWGRP | S_IWOTH;
 
 // A native name in its parts: "D:/a/b/c" is drive D, folder "a/b", leaf "c".
 struct NameParts {
@@ -115,19 +115,18 @@ bool ProbeKeepsModes(int root) {
   return keeps;
 }
 
-bool HeldVolumeKeepsModes() {
-  HeldDrive& held = Held();
+bool HeldVolumeKeepsModes(DriveHold::State& held) {
   if (!held.keeps_modes) held.keeps_modes = ProbeKeepsModes(held.root.get());
   return *held.keeps_modes;
 }
 
-// A folder on the held drive where the volume fixes modes: a real folder
-// there (reached through no link, on the same volume) is as much the user's
-// as any, as on Windows.
-bool MayChangeIn(int folder, bool on_held_drive) {
+// A folder on the held drive (`held`: its hold, when the folder is on it)
+// where the volume fixes modes: a real folder there (reached through no
+// link, on the same volume) is as much the user's as any, as on Windows.
+bool MayChangeIn(int folder, DriveHold::State* held) {
   struct stat info;
-  return IsPrivateFolder(folder) || (on_held_drive && fstat(folder, &info) == 0 &&
-                                     S_ISDIR(info.st_mode) && !HeldVolumeKeepsModes());
+  return IsPrivateFolder(folder) || (held && fstat(folder, &info) == 0 && S_ISDIR(info.st_mode) &&
+                                     !HeldVolumeKeepsModes(*held));
 }
 
 WinError FolderError() {
@@ -201,16 +200,15 @@ namespace {
 struct Start {
   int folder = -1;
   Descriptor owned;
-  bool held_drive = false;    // the folders on the way may be held for the run
-  bool check_itself = false;  // a drive's root and "/" are no folders of ours
+  DriveHold::State* held = nullptr;  // set on the held drive: the folders on the way may be held
+  bool check_itself = false;         // a drive's root and "/" are no folders of ours
 };
 
-WinError OpenStart(const NameParts& parts, Start* start) {
-  HeldDrive& held = Held();
+WinError OpenStart(DriveHold::State& held, const NameParts& parts, Start* start) {
   if (parts.letter != 0 && parts.letter == held.letter) {
     if (!held.root.valid()) return kPathNotFound;
     start->folder = held.root.get();
-    start->held_drive = true;
+    start->held = &held;
     return kSuccess;
   }
   if (parts.letter != 0 || parts.absolute) {
@@ -228,11 +226,17 @@ WinError OpenStart(const NameParts& parts, Start* start) {
   return kSuccess;
 }
 
+// The folder `path` from the held drive's root, when the run holds it.
+const Descriptor* HeldFolder(const Start& start, const std::string& path) {
+  if (!start.held) return nullptr;
+  auto kept = start.held->folders.find(path);
+  return kept == start.held->folders.end() ? nullptr : &kept->second;
+}
+
 // The folder `path` below the start, for a change: each folder on the way is
 // opened from the one before it, on the same volume, and must be private.
 // On the held drive each is held for the run, by its path from the root.
 WinError OpenForChange(Start& start, const std::string& path, Place* place) {
-  HeldDrive& held = Held();
   if (start.check_itself && !IsPrivateFolder(start.folder)) return kAccessDenied;
   Descriptor walking;
   int current = start.folder;
@@ -241,16 +245,15 @@ WinError OpenForChange(Start& start, const std::string& path, Place* place) {
   for (std::string part; std::getline(parts, part, '/');) {
     if (part.empty() || part == ".") continue;
     reached += (reached.empty() ? "" : "/") + part;
-    auto kept = start.held_drive ? held.folders.find(reached) : held.folders.end();
-    if (kept != held.folders.end()) {
-      current = kept->second.get();
+    if (const Descriptor* kept = HeldFolder(start, reached)) {
+      current = kept->get();
       continue;
     }
     Descriptor next(OpenFolderBeneath(current, part, true, false));
     if (!next.valid()) return FolderError();
-    if (!MayChangeIn(next.get(), start.held_drive)) return kAccessDenied;
-    if (start.held_drive) {
-      current = (held.folders[reached] = std::move(next)).get();
+    if (!MayChangeIn(next.get(), start.held)) return kAccessDenied;
+    if (start.held) {
+      current = (start.held->folders[reached] = std::move(next)).get();
       walking = Descriptor();
     } else {
       walking = std::move(next);
@@ -262,16 +265,14 @@ WinError OpenForChange(Start& start, const std::string& path, Place* place) {
   return kSuccess;
 }
 
-WinError OpenFolderOf(const NameParts& parts, Intent intent, Place* place) {
+WinError OpenFolderOf(DriveHold& drive, const NameParts& parts, Intent intent, Place* place) {
   place->leaf = parts.leaf;
   Start start;
-  if (WinError error = OpenStart(parts, &start)) return error;
+  if (WinError error = OpenStart(drive.state(), parts, &start)) return error;
   if (intent == Intent::kChange) return OpenForChange(start, parts.folder, place);
 
-  HeldDrive& held = Held();
-  auto kept = start.held_drive ? held.folders.find(parts.folder) : held.folders.end();
-  if (kept != held.folders.end()) {
-    place->folder = kept->second.get();
+  if (const Descriptor* kept = HeldFolder(start, parts.folder)) {
+    place->folder = kept->get();
     return kSuccess;
   }
   if (parts.folder.empty()) {  // a drive's own root, or the current folder
@@ -291,15 +292,15 @@ WinError OpenFolderOf(const NameParts& parts, Intent intent, Place* place) {
 
 }  // namespace
 
-WinError Locate(const NativeName& name, Intent intent, Place* place) {
-  return OpenFolderOf(Split(name), intent, place);
+WinError Locate(DriveHold& drive, const NativeName& name, Intent intent, Place* place) {
+  return OpenFolderOf(drive, Split(name), intent, place);
 }
 
-WinError LocateFolder(const NativeName& name, Place* place) {
+WinError LocateFolder(DriveHold& drive, const NativeName& name, Place* place) {
   NameParts parts = Split(name);
   parts.folder += (parts.folder.empty() ? "" : "/") + parts.leaf;
   parts.leaf.clear();
-  return OpenFolderOf(parts, Intent::kChange, place);
+  return OpenFolderOf(drive, parts, Intent::kChange, place);
 }
 
 bool MakeOwnFolder(int parent, const std::string& leaf, Descriptor* made) {
@@ -312,24 +313,24 @@ bool MakeOwnFolder(int parent, const std::string& leaf, Descriptor* made) {
   return true;
 }
 
-bool KeepsOwners(const struct stat& file) {
-  HeldDrive& held = Held();
+bool KeepsOwners(DriveHold& drive, const struct stat& file) {
+  DriveHold::State& held = drive.state();
   struct stat root;
   bool on_held_volume =
       held.root.valid() && fstat(held.root.get(), &root) == 0 && root.st_dev == file.st_dev;
-  return !on_held_volume || HeldVolumeKeepsModes();
+  return !on_held_volume || HeldVolumeKeepsModes(held);
 }
 
-void ForgetHeldFolder(const NativeName& name) {
+void ForgetHeldFolder(DriveHold& drive, const NativeName& name) {
   NameParts parts = Split(name);
-  HeldDrive& held = Held();
+  DriveHold::State& held = drive.state();
   if (parts.letter == 0 || parts.letter != held.letter) return;
   held.folders.erase(parts.folder.empty() ? parts.leaf : parts.folder + "/" + parts.leaf);
 }
 
-WinError HoldDrive(std::string_view drive_root) {
-  HeldDrive& held = Held();
-  held = HeldDrive{};
+WinError HoldDrive(std::string_view drive_root, DriveHold* hold) {
+  DriveHold::State& held = hold->state();
+  held = DriveHold::State{};
   NativeName name = ToNativeName(drive_root);
   if (!IsDriveName(name)) return kPathNotFound;
   held.letter = name[0];

@@ -38,19 +38,20 @@ enum class Intent {
 
 // The folder that holds a name, open, and the name's last part.
 struct Place {
-  int folder = -1;   // a directory descriptor: `owned`, or one held for the run
+  int folder = -1;   // a directory descriptor: `owned`, or one the drive's hold keeps
   Descriptor owned;  // set when the folder is not held
   std::string leaf;  // the last part; empty for a drive's root itself
 };
 
-// Opens the folder of `name`. Fails with the Windows code of the situation: a
+// Opens the folder of `name`; a name on the drive that `drive` holds is
+// reached through the hold. Fails with the Windows code of the situation: a
 // missing folder is "path not found", a link on the way "can't resolve", a
 // folder that is not private to this user (for a change) "access denied".
-WinError Locate(const NativeName& name, Intent intent, Place* place);
+WinError Locate(DriveHold& drive, const NativeName& name, Intent intent, Place* place);
 
 // Opens the folder `name` itself for a change in it, as Locate opens a
 // name's folder; the place's leaf is empty.
-WinError LocateFolder(const NativeName& name, Place* place);
+WinError LocateFolder(DriveHold& drive, const NativeName& name, Place* place);
 
 // Whether the volume of a file keeps an owner and a mode for each file.
 // Where the mount fixes them for every file (vfat, exfat, ntfs-3g without
@@ -60,7 +61,7 @@ WinError LocateFolder(const NativeName& name, Place* place);
 // Exclusive creation and the checks on each opened handle keep the run to
 // its own files there. Learnt once per run, from whether fchmod takes effect
 // on a folder made for the purpose at the drive's root.
-bool KeepsOwners(const struct stat& file);
+bool KeepsOwners(DriveHold& drive, const struct stat& file);
 
 // Makes the folder `leaf` in `parent` with mode 0700 whatever the umask
 // says (where it is this user's to change) and opens it (`made`: not valid
@@ -69,7 +70,7 @@ bool KeepsOwners(const struct stat& file);
 bool MakeOwnFolder(int parent, const std::string& leaf, Descriptor* made);
 
 // Lets go of a held folder that the program has just removed.
-void ForgetHeldFolder(const NativeName& name);
+void ForgetHeldFolder(DriveHold& drive, const NativeName& name);
 
 // Opens the folder `path` below the folder `from` (O_PATH), never through a
 // symbolic link or "..", and, with same_device, never onto another volume.

@@ -68,9 +68,9 @@ bool ChangeBatch(int folder) {
 
 }  // namespace
 
-void OverwriteJournal(std::string_view folder_path) {
+void OverwriteJournal(DriveHold& drive, std::string_view folder_path) {
   Place place;
-  if (LocateFolder(ToNativeName(folder_path), &place) != kSuccess) return;
+  if (LocateFolder(drive, ToNativeName(folder_path), &place) != kSuccess) return;
   Descriptor folder(openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   struct statfs volume;
   if (!folder.valid() || fstatfs(folder.get(), &volume) != 0 || volume.f_type != kXfsMagic) return;

@@ -27,16 +27,17 @@ constexpr uid_t kNobody = 65534;
 
 class Places : public testing::Test {
  protected:
-  void TearDown() override { HoldDrive(""); }  // no drive held any more
   fs::path Host(std::string_view name) const { return test::HostPath(folder_ / name); }
   NativeName Native(std::string_view name) const { return ToNativeName(folder_ / name); }
-  WinError CreateNew(std::string_view name, FileHandle* handle) const {
-    WinError error = CreateFileHandle(Native(name), kWriteAccess, Disposition::kCreateNew,
-                                      Sharing::kNone, handle);
-    if (error == kSuccess) CloseFileHandle(*handle);
+  WinError CreateNew(DriveHold& drive, std::string_view name) const {
+    FileHandle handle;
+    WinError error = CreateFileHandle(drive, Native(name), kWriteAccess, Disposition::kCreateNew,
+                                      Sharing::kNone, &handle);
+    if (error == kSuccess) CloseFileHandle(handle);
     return error;
   }
   test::TestFolder folder_;
+  DriveHold unheld_;  // holds nothing: every name is resolved when it is used
 };
 
 // Both ways of opening below a folder: openat2, and step by step where the
@@ -65,11 +66,10 @@ TEST_F(Places, ChangesOnlyInTheUsersOwnPrivateFolders) {
   fs::create_directory(Host("theirs"));
   ASSERT_EQ(chown(Host("theirs").c_str(), kNobody, kNobody), 0);
   fs::create_directory(Host("mine"));
-  FileHandle handle;
   for (auto [name, error] : {std::pair{"shared\\Kelvor0.dat", kAccessDenied},
                              {"theirs\\Kelvor0.dat", kAccessDenied},
                              {"mine\\Kelvor0.dat", kSuccess}}) {
-    EXPECT_EQ(CreateNew(name, &handle), error) << name;
+    EXPECT_EQ(CreateNew(unheld_, name), error) << name;
     EXPECT_EQ(fs::exists(Host(name)), error == kSuccess) << name;
   }
 }
@@ -77,15 +77,19 @@ TEST_F(Places, ChangesOnlyInTheUsersOwnPrivateFolders) {
 TEST_F(Places, TheRunKeepsWorkingInTheFolderItHeld) {
   fs::create_directory(Host("temp"));
   fs::create_directory(Host("elsewhere"));
-  ASSERT_EQ(HoldDrive(test::kWorkDrive), kSuccess);
-  FileHandle handle;
-  ASSERT_EQ(CreateNew("temp\\Kelvor0.dat", &handle), kSuccess);
+  DriveHold held;
+  ASSERT_EQ(HoldDrive(test::kWorkDrive, &held), kSuccess);
+  ASSERT_EQ(CreateNew(held, "temp\\Kelvor0.dat"), kSuccess);
   // Someone renames the folder away and puts a link in its place.
   fs::rename(Host("temp"), Host("moved"));
   fs::create_directory_symlink("elsewhere", Host("temp"));
-  EXPECT_EQ(CreateNew("temp\\Kelvor1.dat", &handle), kSuccess);
+  // The hold goes with the run's object, moved or not; a hold of no run
+  // sees the name as it is now, a link, and goes nowhere.
+  DriveHold run = std::move(held);
+  EXPECT_EQ(CreateNew(run, "temp\\Kelvor1.dat"), kSuccess);
   EXPECT_TRUE(fs::exists(Host("moved\\Kelvor1.dat")));
-  EXPECT_EQ(RemoveFile(Native("temp\\Kelvor1.dat")), kSuccess);
+  EXPECT_EQ(CreateNew(unheld_, "temp\\Kelvor2.dat"), kCantResolveFilename);
+  EXPECT_EQ(RemoveFile(run, Native("temp\\Kelvor1.dat")), kSuccess);
   EXPECT_FALSE(fs::exists(Host("moved\\Kelvor1.dat")));
   EXPECT_TRUE(fs::is_empty(Host("elsewhere")));
 }
