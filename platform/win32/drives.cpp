@@ -11,7 +11,8 @@ unsigned QueryDriveType(std::string_view root_path) {
   return GetDriveTypeA(root.c_str());
 }
 
-WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) {
+// Windows asks by the root's name: the hold has no part in it.
+WinError QueryFreeBytes(DriveHold&, std::string_view drive_root, std::uint64_t* total_free) {
   std::string root(drive_root);  // the 8-bit "A" call takes the text unconverted
   ULARGE_INTEGER available, total, free;
   if (!GetDiskFreeSpaceExA(root.c_str(), &available, &total, &free)) return GetLastError();
@@ -19,7 +20,8 @@ WinError QueryFreeBytes(std::string_view drive_root, std::uint64_t* total_free) 
   return kSuccess;
 }
 
-void CheckpointJournal(std::string_view) {}  // no Windows call asks for it
-void OverwriteJournal(std::string_view) {}   // no Windows call reaches a filesystem's log
+// No Windows call asks for a checkpoint, or reaches a filesystem's log.
+void CheckpointJournal(DriveHold&, std::string_view) {}
+void OverwriteJournal(DriveHold&, std::string_view) {}
 
 }  // namespace kelvor::os

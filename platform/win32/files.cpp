@@ -103,10 +103,19 @@ struct NoCase {
   }
 };
 
-// The folders checked on the drive of the current or last run, held until
-// the run removes them or the next run begins: one check then serves every
-// file the run makes there, since nobody can rename a held folder meanwhile.
-struct RunHolds {
+}  // namespace
+
+// The folders checked on the drive of one run, held until the run removes
+// them or the hold lets go: one check then serves every file the run makes
+// there, since nobody can rename a held folder meanwhile.
+struct DriveHold::State {
+  State() = default;
+  ~State() {
+    for (auto& [name, folder] : folders) CloseHandle(folder);
+  }
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+
   wchar_t letter = 0;                            // 0: no drive is held
   std::map<NativeName, HANDLE, NoCase> folders;  // by full name, the root's "X:\" too
   Place root;                                    // the root's, once it is held
@@ -124,10 +133,12 @@ struct RunHolds {
   }
 };
 
-RunHolds& Run() {
-  static RunHolds holds;
-  return holds;
-}
+DriveHold::DriveHold() : state_(std::make_unique<State>()) {}
+DriveHold::~DriveHold() = default;
+DriveHold::DriveHold(DriveHold&&) noexcept = default;
+DriveHold& DriveHold::operator=(DriveHold&&) noexcept = default;
+
+namespace {
 
 NativeName FullNameOf(const NativeName& name) {
   NativeName full(GetFullPathNameW(name.c_str(), 0, nullptr, nullptr), L'\0');
@@ -138,14 +149,15 @@ NativeName FullNameOf(const NativeName& name) {
 
 // The folders from a drive's root down to the folder that holds a name, each
 // opened as itself and held open while the program works there (on the
-// run's drive for the run): a junction or link anywhere on the way could
-// lead its files, and their deletion, onto another volume. Each folder must
-// be a real folder, on the root's volume, where its name says: Wine opens
-// what a Unix symbolic link leads to even when asked for the link itself,
-// and only the handle's path shows it.
+// run's drive for the run, by its hold): a junction or link anywhere on the
+// way could lead its files, and their deletion, onto another volume. Each
+// folder must be a real folder, on the root's volume, where its name says:
+// Wine opens what a Unix symbolic link leads to even when asked for the
+// link itself, and only the handle's path shows it.
 class HeldFolders {
  public:
-  explicit HeldFolders(const NativeName& name) : full_(FullNameOf(name)) {
+  HeldFolders(DriveHold& drive, const NativeName& name)
+      : run_(drive.state()), full_(FullNameOf(name)) {
     below_root_ = BelowRootAt(full_);
     // A folder's name may end in a separator ("G:\~KelvorTemp\"): it names
     // the folder itself.
@@ -155,8 +167,8 @@ class HeldFolders {
       error_ = kAccessDenied;  // a name on no drive
       return;
     }
-    for_run_ = below_root_ == kDriveRootLength && Run().letter != 0 &&
-               std::towupper(full_[0]) == Run().letter;
+    for_run_ = below_root_ == kDriveRootLength && run_.letter != 0 &&
+               std::towupper(full_[0]) == run_.letter;
     error_ = HoldRoot();
     for (std::size_t at = full_.find(L'\\', below_root_);
          error_ == kSuccess && at <= last_separator; at = full_.find(L'\\', at + 1)) {
@@ -189,7 +201,7 @@ class HeldFolders {
   }
 
   bool HeldForRun(std::size_t length) const {
-    return for_run_ && Run().folders.count(full_.substr(0, length)) != 0;
+    return for_run_ && run_.folders.count(full_.substr(0, length)) != 0;
   }
 
   // Opens the folder of the name's first `length` characters, checks it
@@ -212,7 +224,7 @@ class HeldFolders {
       error = check(folder);
     }
     if (error == kSuccess && for_run_) {
-      Run().folders[folder_name] = folder;
+      run_.folders[folder_name] = folder;
     } else {
       held_.push_back(folder);
     }
@@ -220,13 +232,13 @@ class HeldFolders {
   }
   WinError HoldRoot() {
     if (HeldForRun(below_root_)) {
-      root_ = Run().root;
+      root_ = run_.root;
       return kSuccess;
     }
     return Hold(below_root_, [this](HANDLE root) {
       if (!PlaceOf(root, &root_)) return kAccessDenied;
       if (!root_.path.empty() && root_.path.back() == L'\\') root_.path.pop_back();
-      if (for_run_) Run().root = root_;
+      if (for_run_) run_.root = root_;
       return kSuccess;
     });
   }
@@ -237,6 +249,7 @@ class HeldFolders {
     });
   }
 
+  DriveHold::State& run_;
   NativeName full_;
   std::size_t below_root_ = 0;  // where the part below the drive's root begins
   bool for_run_ = false;        // the name is on the run's drive
@@ -275,13 +288,13 @@ NativeName ToNativeName(std::string_view ansi) {
   return wide;
 }
 
-WinError CreateFileHandle(const NativeName& name, unsigned access, Disposition disposition,
-                          Sharing sharing, FileHandle* handle) {
+WinError CreateFileHandle(DriveHold& drive, const NativeName& name, unsigned access,
+                          Disposition disposition, Sharing sharing, FileHandle* handle) {
   *handle = kNoFile;
   bool writing = access & kWriteAccess;
   std::optional<HeldFolders> folders;  // held until the file is open
   if (writing) {
-    if (WinError error = folders.emplace(name).error()) return error;
+    if (WinError error = folders.emplace(drive, name).error()) return error;
   }
   DWORD desired = 0;
   if (access & kReadAccess) desired |= GENERIC_READ;
@@ -446,8 +459,8 @@ WinError CheckFileToDelete(const NativeName& name, const HeldFolders& folders) {
   return plain_file ? kSuccess : kAccessDenied;
 }
 
-WinError RemoveFile(const NativeName& name) {
-  HeldFolders folders(name);
+WinError RemoveFile(DriveHold& drive, const NativeName& name) {
+  HeldFolders folders(drive, name);
   if (WinError error = folders.error()) return error;
   if (WinError error = CheckFileToDelete(name, folders)) return error;
   GuardedCall call;
@@ -455,20 +468,20 @@ WinError RemoveFile(const NativeName& name) {
   return call.Finish();
 }
 
-WinError MakeDirectory(const NativeName& name) {
-  HeldFolders folders(name);
+WinError MakeDirectory(DriveHold& drive, const NativeName& name) {
+  HeldFolders folders(drive, name);
   if (WinError error = folders.error()) return error;
   GuardedCall call;
   CreateDirectoryW(name.c_str(), nullptr);
   return call.Finish();
 }
 
-WinError DeleteDirectory(const NativeName& name) {
-  HeldFolders folders(name);
+WinError DeleteDirectory(DriveHold& drive, const NativeName& name) {
+  HeldFolders folders(drive, name);
   if (WinError error = folders.error()) return error;
   NativeName full = FullNameOf(name);
   while (!full.empty() && full.back() == L'\\') full.pop_back();
-  Run().Release(full);
+  drive.state().Release(full);
   GuardedCall call;
   RemoveDirectoryW(name.c_str());
   return call.Finish();
@@ -492,7 +505,8 @@ bool TakeEntry(const Search& search, const WIN32_FIND_DATAW& data, FoundEntry* e
 
 }  // namespace
 
-bool FindFirstEntry(const NativeName& pattern, FindHandle* search, FoundEntry* entry) {
+// Windows searches by name alone: a search holds no folder.
+bool FindFirstEntry(DriveHold&, const NativeName& pattern, FindHandle* search, FoundEntry* entry) {
   WIN32_FIND_DATAW data;
   HANDLE found = FindFirstFileW(pattern.c_str(), &data);
   if (found == INVALID_HANDLE_VALUE) return false;
@@ -520,11 +534,11 @@ void EndFind(FindHandle search) {
   delete state;
 }
 
-WinError HoldDrive(std::string_view drive_root) {
-  RunHolds& run = Run();
-  for (auto& [name, folder] : run.folders) CloseHandle(folder);
-  run = RunHolds{};
-  if (!drive_root.empty()) run.letter = std::towupper(static_cast<unsigned char>(drive_root[0]));
+WinError HoldDrive(std::string_view drive_root, DriveHold* hold) {
+  *hold = DriveHold();  // the folders held before are let go
+  if (!drive_root.empty()) {
+    hold->state().letter = std::towupper(static_cast<unsigned char>(drive_root[0]));
+  }
   return kSuccess;  // a drive letter names one volume for as long as it is there
 }
 
