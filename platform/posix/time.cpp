@@ -1,5 +1,7 @@
 #include <time.h>
 
+#include <cerrno>
+
 #include "platform/os_time.h"
 
 namespace kelvor::os {
@@ -16,7 +18,9 @@ LocalTime CurrentLocalTime() {
 void SleepMilliseconds(unsigned milliseconds) {
   timespec pause{static_cast<time_t>(milliseconds / 1000),
                  static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (nanosleep(&pause, &pause) != 0) {
+  // A signal cuts the pause short and leaves the rest in `pause`; any other
+  // failure would fail again at once, so it ends the pause.
+  while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
   }
 }
 

@@ -41,14 +41,10 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 std::string VolumeFolder(std::string_view drive) {
-  constexpr std::pair<std::string_view, const char*> kFolders[] = {{kWorkDrive, "work"},
-                                                                   {kReadOnlyDrive, "ro"},
-                                                                   {kSmallDrive, "small"},
-                                                                   {kLargeDrive, "large"},
-                                                                   {kExt4Drive, "ext4"}};
   const char* volumes = std::getenv("KELVOR_TEST_VOLUMES");
-  for (auto [letter, folder] : kFolders) {
-    if (volumes && letter == drive) return std::string(volumes) + "/" + folder;
+  for (const TestVolume& volume : kTestVolumes) {
+    if (volumes && volume.drive == drive)
+      return std::string(volumes) + "/" + std::string(volume.folder);
   }
   return "";
 }

@@ -9,16 +9,33 @@
 
 namespace kelvor::test {
 
-inline constexpr std::string_view kWorkDrive = "T:";      // 64 MiB, room for every test
-inline constexpr std::string_view kReadOnlyDrive = "W:";  // mounted read-only, holding one file:
+// The test volumes by drive letter and folder below KELVOR_TEST_VOLUMES, as
+// tests/support/test-volumes.txt lays them out and says what each is for.
+struct TestVolume {
+  std::string_view drive;
+  std::string_view folder;
+};
+inline constexpr TestVolume kTestVolumes[] = {KELVOR_TEST_VOLUME_LAYOUT};
+
+// The drive letter of the volume in `folder`; a folder that the layout lacks
+// stops the compiler.
+consteval std::string_view DriveOf(std::string_view folder) {
+  for (const TestVolume& volume : kTestVolumes) {
+    if (volume.folder == folder) return volume.drive;
+  }
+  throw "no test volume in this folder";
+}
+
+inline constexpr std::string_view kWorkDrive = DriveOf("work");
+inline constexpr std::string_view kReadOnlyDrive = DriveOf("ro");  // holding one file:
 inline constexpr std::string_view kReadOnlyFile = "readonly.dat";
 inline constexpr std::string_view kReadOnlyFileText = "on a read-only volume";
-inline constexpr std::string_view kSmallDrive = "S:";  // 150 MiB: no whole gigabyte free
-inline constexpr std::string_view kLargeDrive = "L:";  // 1300 MiB tmpfs: one gigabyte file fits
-inline constexpr std::string_view kExt4Drive = "X:";   // 1400 MiB ext4: fills inside the last file
+inline constexpr std::string_view kSmallDrive = DriveOf("small");
+inline constexpr std::string_view kLargeDrive = DriveOf("large");
+inline constexpr std::string_view kExt4Drive = DriveOf("ext4");
 
-// The host folder of a test volume ("S:" is KELVOR_TEST_VOLUMES/small, as
-// tests/support/test-volumes.sh mounts it), or "" for another drive.
+// The host folder of a test volume (kSmallDrive is KELVOR_TEST_VOLUMES/small,
+// as tests/support/test-volumes.sh mounts it), or "" for another drive.
 std::string VolumeFolder(std::string_view drive);
 
 // A folder of its own for the running test, on the work drive, removed with
