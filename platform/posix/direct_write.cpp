@@ -31,21 +31,19 @@ constexpr unsigned kInFlight = 8;                      // slices on their way at
 constexpr std::size_t kSmallestDirectWrite = 1 << 20;  // below this, the page cache costs little
 constexpr std::size_t kCopyAlignment = 4096;           // a page: more than any device has asked for
 
-// The process's ring, set up at its first use. Where the kernel has no
-// io_uring, or refuses it, each slice is written at once instead.
+// The ring of one direct write, set up when the write begins. Where the
+// kernel has no io_uring, or refuses it, each slice is written at once instead.
 class Ring {
  public:
-  static Ring& Instance() {
-    static Ring ring;
-    return ring;
-  }
-  io_uring* get() { return ready_ ? &ring_ : nullptr; }
-
- private:
   Ring() : ready_(io_uring_queue_init(kInFlight, &ring_, 0) == 0) {}
   ~Ring() {
     if (ready_) io_uring_queue_exit(&ring_);
   }
+  Ring(const Ring&) = delete;
+  Ring& operator=(const Ring&) = delete;
+  io_uring* get() { return ready_ ? &ring_ : nullptr; }
+
+ private:
   io_uring ring_{};
   bool ready_;
 };
@@ -55,18 +53,13 @@ struct FreeDeleter {
 };
 
 // One slice on its way to the device, and the aligned copy it goes from when
-// the source itself is not aligned (allocated at its first use).
+// the source itself is not aligned (allocated at its first use in the write).
 struct Slot {
   std::size_t length = 0;
   long result = 0;  // bytes written, or -errno
   bool finished = false;
   std::unique_ptr<unsigned char, FreeDeleter> copy;
 };
-
-std::array<Slot, kInFlight>& Slots() {
-  static std::array<Slot, kInFlight> slots;
-  return slots;
-}
 
 bool IsAligned(const void* address, std::size_t alignment) {
   return reinterpret_cast<std::uintptr_t>(address) % alignment == 0;
@@ -79,18 +72,6 @@ bool SetDirect(int fd, bool direct) {
   return fcntl(fd, F_SETFL, flags) == 0;
 }
 
-// Ordinary writes of the source's first `count` bytes.
-std::size_t WriteOrdinary(int fd, const WriteSource& source, std::size_t count) {
-  std::size_t done = 0;
-  while (done < count) {
-    ssize_t put = write(fd, source.At(done), std::min(count - done, source.RunAt(done)));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) break;
-    done += static_cast<std::size_t>(put);
-  }
-  return done;
-}
-
 // The aligned middle of a write: `length` bytes (whole blocks) of the source
 // from stream position `from` on, to the file from `offset` on. Returns how
 // many of them were written in order, up to the first slice that failed or
@@ -98,7 +79,7 @@ std::size_t WriteOrdinary(int fd, const WriteSource& source, std::size_t count) 
 class SliceWriter {
  public:
   SliceWriter(int fd, const WriteSource& source, std::size_t alignment)
-      : fd_(fd), source_(source), alignment_(alignment), ring_(Ring::Instance().get()) {}
+      : fd_(fd), source_(source), alignment_(alignment) {}
 
   std::size_t Write(std::size_t from, std::uint64_t offset, std::size_t length) {
     std::size_t sent = 0;
@@ -115,7 +96,7 @@ class SliceWriter {
         sent += slice;
       }
       if (first_ == next_) break;
-      if (!Slots()[first_ % kInFlight].finished && !Reap()) break;
+      if (!slots_[first_ % kInFlight].finished && !Reap()) break;
       Fold();
     }
     return written_;
@@ -123,7 +104,7 @@ class SliceWriter {
 
  private:
   bool Send(const unsigned char* data, std::size_t length, std::uint64_t offset) {
-    Slot& slot = Slots()[next_ % kInFlight];
+    Slot& slot = slots_[next_ % kInFlight];
     if (!IsAligned(data, alignment_)) {
       if (!slot.copy) {
         slot.copy.reset(
@@ -135,11 +116,12 @@ class SliceWriter {
     }
     slot.length = length;
     slot.finished = false;
-    io_uring_sqe* entry = ring_ ? io_uring_get_sqe(ring_) : nullptr;
+    io_uring* ring = ring_.get();
+    io_uring_sqe* entry = ring ? io_uring_get_sqe(ring) : nullptr;
     if (entry) {
       io_uring_prep_write(entry, fd_, data, static_cast<unsigned>(length), offset);
       io_uring_sqe_set_data64(entry, next_ % kInFlight);
-      if (io_uring_submit(ring_) != 1) return false;
+      if (io_uring_submit(ring) != 1) return false;
     } else {
       do {
         slot.result = pwrite(fd_, data, length, static_cast<off_t>(offset));
@@ -156,21 +138,21 @@ class SliceWriter {
     io_uring_cqe* completion = nullptr;
     int error;
     do {
-      error = io_uring_wait_cqe(ring_, &completion);
+      error = io_uring_wait_cqe(ring_.get(), &completion);
     } while (error == -EINTR);
     if (error != 0) return false;
-    Slot& slot = Slots()[io_uring_cqe_get_data64(completion)];
+    Slot& slot = slots_[io_uring_cqe_get_data64(completion)];
     slot.result = completion->res;
     slot.finished = true;
-    io_uring_cqe_seen(ring_, completion);
+    io_uring_cqe_seen(ring_.get(), completion);
     return true;
   }
 
   // Counts the finished slices in their order; after one that failed or came
   // short, nothing more counts.
   void Fold() {
-    while (first_ < next_ && Slots()[first_ % kInFlight].finished) {
-      const Slot& slot = Slots()[first_ % kInFlight];
+    while (first_ < next_ && slots_[first_ % kInFlight].finished) {
+      const Slot& slot = slots_[first_ % kInFlight];
       if (!broken_) written_ += static_cast<std::size_t>(std::max(slot.result, 0L));
       if (slot.result < static_cast<long>(slot.length)) broken_ = true;
       ++first_;
@@ -180,13 +162,25 @@ class SliceWriter {
   int fd_;
   const WriteSource& source_;
   std::size_t alignment_;
-  io_uring* ring_;
+  std::array<Slot, kInFlight> slots_;
+  Ring ring_;  // after the slots: it goes first, with any write still on its way
   std::size_t first_ = 0, next_ = 0;  // slices [first_, next_) not yet counted
   std::size_t written_ = 0;
   bool broken_ = false;
 };
 
 }  // namespace
+
+bool WriteOrdinary(int fd, const WriteSource& source, std::size_t count, std::size_t* done) {
+  while (*done < count) {
+    ssize_t put = write(fd, source.At(*done), std::min(count - *done, source.RunAt(*done)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put == 0) errno = ENOSPC;
+    if (put <= 0) return false;
+    *done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
 
 std::size_t WriteDirect(int fd, const WriteSource& source, std::size_t count) {
   if (count < kSmallestDirectWrite) return 0;
@@ -196,8 +190,8 @@ std::size_t WriteDirect(int fd, const WriteSource& source, std::size_t count) {
   auto position = static_cast<std::uint64_t>(here);
   std::size_t head = (alignment.offset - position % alignment.offset) % alignment.offset;
   head = std::min(head, count);
-  std::size_t done = WriteOrdinary(fd, source, head);
-  if (done < head || !SetDirect(fd, true)) return done;
+  std::size_t done = 0;
+  if (!WriteOrdinary(fd, source, head, &done) || !SetDirect(fd, true)) return done;
 
   std::size_t middle = (count - head) / alignment.offset * alignment.offset;
   std::size_t strictest = std::max(alignment.memory, alignment.offset);

@@ -19,6 +19,12 @@ struct WriteSource {
   std::size_t RunAt(std::size_t at) const { return repeated ? size : size - at; }
 };
 
+// Ordinary writes of the source's bytes from stream position `*done` up to
+// `count`, looped, since write() may take fewer than asked; `*done` counts
+// what was written. False at the first write that fails (errno says why; a
+// write that takes nothing is a full disk, ENOSPC).
+bool WriteOrdinary(int fd, const WriteSource& source, std::size_t count, std::size_t* done);
+
 // Writes as much of `count` bytes of `source` as it can at the descriptor's
 // position with direct I/O, in aligned slices taken straight from the source
 // where it is aligned (through small aligned buffers where it is not), and

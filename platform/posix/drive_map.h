@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/os_mounts.h"  // MountPointOfDrive, LetterOfMountPoint
+#include "mounts.h"  // MountPointOfDrive, LetterOfMountPoint
 
 namespace kelvor::os {
 

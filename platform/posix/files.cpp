@@ -200,15 +200,7 @@ namespace {
 // then ordinary ones, looped, since write() may take less than asked.
 WinError WriteWhole(int fd, const WriteSource& source, std::size_t count, std::size_t* written) {
   *written = WriteDirect(fd, source, count);
-  while (*written < count) {
-    ssize_t put =
-        ::write(fd, source.At(*written), std::min(count - *written, source.RunAt(*written)));
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return TransferError(fd);
-    if (put == 0) return kDiskFull;
-    *written += static_cast<std::size_t>(put);
-  }
-  return kSuccess;
+  return WriteOrdinary(fd, source, count, written) ? kSuccess : TransferError(fd);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Drives as folders, for the Linux program's command line: the folder that a
 // drive letter stands for, and the letter that a folder stands for. Only the
-// POSIX implementation has these; the Windows program has no use for them.
+// POSIX implementation has these, and only the Linux program's main includes
+// them from outside this folder; the Windows program has no use for them.
 #pragma once
 
 #include <optional>
