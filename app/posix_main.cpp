@@ -11,20 +11,24 @@
 #include <utility>
 #include <vector>
 
-#include "engine/cleanup.h"
-#include "engine/free_space.h"
+#include "app/start_up.h"
+#include "command_line/command_line.h"
+#include "command_line/command_line_run.h"
+#include "command_line/terminal_view.h"
+#include "drives/drive_list.h"
+#include "engine/end_of_run.h"
+#include "engine/wipe_run.h"
 #include "kelvor_version.h"
 #include "platform/os_process.h"
 #include "platform/posix/mounts.h"
-#include "ui/command_line.h"
-#include "ui/printable_text.h"
-#include "ui/start_up.h"
-#include "ui/terminal_view.h"
+#include "text/free_space.h"
+#include "text/printable_text.h"
 
 namespace {
 
-using kelvor::ui::kExitDriveNotListed;
-using kelvor::ui::PrintableText;
+namespace cli = kelvor::command_line;
+using cli::kExitDriveNotListed;
+using kelvor::text::PrintableText;
 
 constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells report it
 constexpr unsigned kDescriptorsForARun = 128;
@@ -50,15 +54,16 @@ constexpr const char* kUsage =
     "by SIGINT, SIGTERM, SIGHUP, SIGXCPU, with the fill files removed; 255 a fatal\n"
     "internal error.\n";
 
-// Prints each drive-selector entry followed by the drive's mount point.
-struct ListingSelector : kelvor::engine::DriveSelector {
-  void InsertEntry(int, std::string_view text) override {
-    std::optional<std::string> mount = kelvor::os::MountPointOfDrive(text.empty() ? 0 : text[0]);
-    std::printf("%.*s    %s\n", static_cast<int>(text.size()), text.data(),
+// Prints each drive as the drive selector shows it, with its mount point.
+void PrintDriveListing() {
+  kelvor::drives::DriveList drives = kelvor::drives::BuildDriveList();
+  kelvor::drives::MeasureFreeBytes(drives);
+  for (const kelvor::drives::Drive& drive : drives) {
+    std::optional<std::string> mount = kelvor::os::MountPointOfDrive(drive.letter);
+    std::printf("%s    %s\n", kelvor::text::DriveEntryText(drive).c_str(),
                 PrintableText(mount.value_or("")).c_str());
   }
-  void SelectEntry(int) override {}
-};
+}
 
 // The Linux build's names for the Windows program's options.
 constexpr std::pair<std::string_view, std::string_view> kNamedOptions[] = {
@@ -125,26 +130,26 @@ int Wipe(std::vector<std::string> arguments) {
                  "kelvor: a run needs %u open files at once, more than this process may have "
                  "(ulimit -n); nothing was touched\n",
                  kDescriptorsForARun);
-    return kelvor::ui::kExitReported;
+    return cli::kExitReported;
   }
   std::string tail = JoinAsCommandTail(arguments);
-  kelvor::ui::PrepareProgram();
+  kelvor::app::PrepareProgram();
   kelvor::os::CatchInterrupts();
-  char letter = kelvor::ui::RequestedDriveLetter(kelvor::ui::Argument(tail, 1));
-  kelvor::ui::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(),
-                                std::string{letter, ':'}, [](int signal_number) {
-                                  kelvor::engine::CleanUpAfterCancel();
-                                  kelvor::os::EndProcess(kSignalExitBase + signal_number);
-                                });
-  kelvor::engine::SystemClock clock;
-  int code = kelvor::ui::RunCommandLine(tail, view, clock);
-  if (code == kExitDriveNotListed) {
+  std::optional<char> letter = cli::ListedDrive(tail);
+  if (!letter) {
     std::fprintf(stderr, "kelvor: %s is not a listed drive (kelvor --help lists them)\n",
                  named.c_str());
-  } else {
-    view.PrintSummary();
+    return kExitDriveNotListed;
   }
-  return code;
+  kelvor::engine::Run run(*letter, cli::WipeTypeFromOptions(tail));
+  cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&run](int signal_number) {
+    kelvor::engine::CleanUpAfterCancel(run);
+    kelvor::os::EndProcess(kSignalExitBase + signal_number);
+  });
+  kelvor::engine::SystemClock clock;
+  kelvor::engine::RunOutcome outcome = kelvor::engine::RunWipe(run, view, clock);
+  view.PrintSummary(outcome);
+  return cli::ExitCodeOf(outcome);
 }
 
 }  // namespace
@@ -156,8 +161,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
     ReportDriveMapProblem();
-    ListingSelector listing;
-    kelvor::engine::FillDriveSelector(listing);
+    PrintDriveListing();
     std::printf("\n%s", kUsage);
     return 0;
   }

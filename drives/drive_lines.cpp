@@ -1,55 +1,66 @@
 #include "drives/drive_lines.h"
 
+#include <cctype>
 #include <optional>
 
 #include "files/file_access.h"
-#include "files/folders.h"
 
 namespace kelvor::drives {
 namespace {
 
 constexpr files::FileNumber kProbeFileNumber = 1;
+constexpr std::string_view kLineEnd = "\r\n";
 
-std::vector<std::string> SplitInMemory(const std::string& text, std::int16_t count) {
+std::vector<std::string> SplitInMemory(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::int16_t i = 0; i < count; ++i) {
-    std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-    start = end == std::string::npos ? text.size() : end + 2;
+  for (std::size_t start = 0, end; start < text.size(); start = end + kLineEnd.size()) {
+    end = text.find(kLineEnd, start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
   }
   return lines;
 }
 
 // The round trip through the probe file; nothing when any step failed.
-std::optional<std::vector<std::string>> ReadBackThroughProbeFile(const std::string& text,
-                                                                 std::int16_t count) {
+std::optional<std::vector<std::string>> ReadBackThroughProbeFile(files::FileAccess& files,
+                                                                 const std::string& text,
+                                                                 std::size_t count) {
   using files::FileMode;
-  files::ErrorState state;
-  files::OpenFile(state, kProbeFileName, FileMode::kOutput, kProbeFileNumber);
-  files::WriteText(state, kProbeFileNumber, text);
-  files::WriteLineEnd(state, kProbeFileNumber);
-  files::CloseFile(state, kProbeFileNumber);
+  bool failed = files.OpenFile(kProbeFileName, FileMode::kOutput, kProbeFileNumber).failed();
+  failed |= files.WriteText(kProbeFileNumber, text).failed();
+  failed |= files.WriteLineEnd(kProbeFileNumber).failed();
+  failed |= files.CloseFile(kProbeFileNumber).failed();
 
-  std::vector<std::string> lines;
+  std::vector<std::string> lines(count);
   if (count > 0) {
-    files::OpenFile(state, kProbeFileName, FileMode::kInput, kProbeFileNumber);
-    for (std::int16_t i = 0; i < count; ++i)
-      lines.push_back(files::ReadLine(state, kProbeFileNumber));
-    files::CloseFile(state, kProbeFileNumber);
+    failed |= files.OpenFile(kProbeFileName, FileMode::kInput, kProbeFileNumber).failed();
+    for (std::string& line : lines) failed |= files.ReadLine(kProbeFileNumber, &line).failed();
+    failed |= files.CloseFile(kProbeFileNumber).failed();
   }
-  if (state.Number() != files::kNoError) return std::nullopt;
+  if (failed) return std::nullopt;
   return lines;
 }
 
 }  // namespace
 
-std::vector<std::string> DriveListLines(const std::string& text, std::int16_t count) {
-  if (files::IsExistingFile(kProbeFileName)) return SplitInMemory(text, count);
-  std::optional<std::vector<std::string>> lines = ReadBackThroughProbeFile(text, count);
-  files::ErrorState ignored;
-  files::DeleteFiles(ignored, kProbeFileName);
-  return lines ? *lines : SplitInMemory(text, count);
+std::vector<std::string> DriveListLines(const DriveList& drives) {
+  std::string text = DriveListText(drives);
+  os::DriveHold nothing_held;
+  files::FileAccess files(nothing_held);
+  if (files.IsExistingFile(kProbeFileName)) return SplitInMemory(text);
+  std::optional<std::vector<std::string>> lines =
+      ReadBackThroughProbeFile(files, text, drives.size());
+  (void)files.DeleteFiles(kProbeFileName);
+  return lines ? *lines : SplitInMemory(text);
+}
+
+bool IsListedLetter(const std::vector<std::string>& lines, char letter) {
+  for (const std::string& line : lines) {
+    char first =
+        line.empty() ? 0 : static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+    if (letter != 0 && first == letter) return true;
+  }
+  return false;
 }
 
 }  // namespace kelvor::drives

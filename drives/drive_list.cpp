@@ -13,6 +13,7 @@ constexpr int kLastDriveNumber = 26;  // Z
 constexpr char kLetterBase = 64;      // drive number n is the letter 64 + n
 constexpr const char* kSeparator = "    ";
 constexpr const char* kLineEnd = "\r\n";
+constexpr std::size_t kDriveRootLength = 2;  // "C:"
 
 constexpr std::array<const char*, 7> kLabels = {
     "[Unknown drive type or error]",  // 0
@@ -45,18 +46,34 @@ std::string DriveTypeLabel(std::string_view root_path, DriveTypeQuery query) {
   return code < kLabels.size() ? kLabels[code] : kLabels[os::kDriveUnknown];
 }
 
-std::string BuildDriveList(std::int16_t& count, DriveTypeQuery query) {
-  count = 0;
-  std::string text;
+DriveList BuildDriveList(DriveTypeQuery query) {
+  DriveList drives;
   for (int number = kFirstDriveNumber; number <= kLastDriveNumber; ++number) {
-    std::string root_path = {static_cast<char>(kLetterBase + number), ':', '\\'};
+    auto letter = static_cast<char>(kLetterBase + number);
+    std::string root_path = {letter, ':', '\\'};
     std::string label = DriveTypeLabel(root_path, query);
     std::string type_name = label.substr(1, label.size() - 2);
-    if (!IsListed(type_name)) continue;
-    ++count;
-    text += root_path + kSeparator + type_name + kLineEnd;
+    if (IsListed(type_name)) drives.push_back({letter, root_path, type_name});
   }
+  return drives;
+}
+
+std::string DriveListLine(const Drive& drive) {
+  return drive.root + kSeparator + drive.type_name;
+}
+
+std::string DriveListText(const DriveList& drives) {
+  std::string text;
+  for (const Drive& drive : drives) text += DriveListLine(drive) + kLineEnd;
   return text;
+}
+
+void MeasureFreeBytes(DriveList& drives) {
+  os::DriveHold nothing_held;
+  for (Drive& drive : drives) {
+    drive.free_bytes = 0;  // a failed query shows 0, not the drive before
+    os::QueryFreeBytes(nothing_held, drive.root.substr(0, kDriveRootLength), &drive.free_bytes);
+  }
 }
 
 }  // namespace kelvor::drives

@@ -4,10 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include "engine/number_text.h"
 #include "engine/random_bytes.h"
 #include "files/file_access.h"
-#include "files/folders.h"
+#include "text/number_text.h"
 
 namespace kelvor::engine {
 namespace {
@@ -23,45 +22,46 @@ struct alignas(kPageBytes) Page {
 };
 
 std::size_t RoundedCount(double value) {
-  return static_cast<std::size_t>(RoundToDecimals(value, 0));
+  return static_cast<std::size_t>(text::RoundToDecimals(value, 0));
 }
 
-// Room for a chunk (or more), or nothing after recording "Out of memory".
-char* Room(files::ErrorState& state, Chunk* chunk, std::size_t size) {
-  char* room = chunk->Allocate(size);
-  if (!room) state.Record(files::kOutOfMemory);
-  return room;
-}
-
-// Reads the pattern for a part from the source file. Returns false when the
-// trap fired; an unreadable or empty file leaves the chunk empty.
-bool ReadPattern(files::ErrorState& state, const std::string& source_path, std::uint64_t part,
-                 Chunk* chunk) {
-  using files::FileMode;
-  files::OpenFile(state, source_path, FileMode::kReadBinary, kPatternFileNumber);
-  if (state.Check()) return false;
-  std::uint64_t length = files::FileLength(state, kPatternFileNumber);
-  if (state.Check()) return false;
+// Reads the pattern for a part from the source file. An empty file leaves
+// the chunk empty.
+files::Status ReadPattern(files::FileAccess& files, const std::string& source_path,
+                          std::uint64_t part, Chunk* chunk) {
+  using files::Status;
+  if (Status status = files.OpenFile(source_path, files::FileMode::kReadBinary, kPatternFileNumber);
+      status.failed()) {
+    return status;
+  }
+  std::uint64_t length = 0;
+  if (Status status = files.FileLength(kPatternFileNumber, &length); status.failed()) return status;
 
   if (length * kWritesPerPart > part) {
     std::size_t count = part / kWritesPerPart;
-    char* room = Room(state, chunk, count);
-    if (state.Check()) return false;
-    chunk->Shrink(files::ReadBytes(state, kPatternFileNumber, room, count));
-    if (state.Check()) return false;
+    char* room = chunk->Allocate(count);
+    if (!room) return files::Failure(files::kOutOfMemory);
+    std::size_t read = 0;
+    if (Status status = files.ReadBytes(kPatternFileNumber, room, count, &read); status.failed()) {
+      return status;
+    }
+    chunk->Shrink(read);
   } else if (length > 0) {
     std::string file(length, '\0');
-    file.resize(files::ReadBytes(state, kPatternFileNumber, file.data(), file.size()));
-    if (state.Check()) return false;
+    std::size_t read = 0;
+    if (Status status = files.ReadBytes(kPatternFileNumber, file.data(), file.size(), &read);
+        status.failed()) {
+      return status;
+    }
+    file.resize(read);
     std::size_t copies = RoundedCount(static_cast<double>(part) / length / kWritesPerPart);
-    char* room = Room(state, chunk, file.size() * copies);
-    if (state.Check()) return false;
+    char* room = chunk->Allocate(file.size() * copies);
+    if (!room) return files::Failure(files::kOutOfMemory);
     for (std::size_t i = 0; i < copies; ++i) {
       std::memcpy(room + i * file.size(), file.data(), file.size());
     }
   }
-  files::CloseFile(state, kPatternFileNumber);
-  return !state.Check();
+  return files.CloseFile(kPatternFileNumber);
 }
 
 }  // namespace
@@ -104,23 +104,24 @@ void Chunk::Repeat(char byte, std::size_t size) {
   repeated_ = true;
 }
 
-std::size_t Chunk::WriteTo(files::ErrorState& state, files::FileNumber number, std::size_t offset,
-                           std::size_t count) const {
-  if (repeated_) return files::WriteRepeatedBytes(state, number, held(), count);
-  return files::WriteBytes(state, number, held().substr(offset, count));
+files::Status Chunk::WriteTo(files::FileAccess& files, files::FileNumber number, std::size_t offset,
+                             std::size_t count, std::size_t* written) const {
+  if (repeated_) return files.WriteRepeatedBytes(number, held(), count, written);
+  return files.WriteBytes(number, held().substr(offset, count), written);
 }
 
-bool BuildChunk(files::ErrorState& state, WipeType type, std::uint64_t part_bytes,
-                const std::string& source_path, Chunk* chunk) {
+files::Status BuildChunk(files::FileAccess& files, WipeType type, std::uint64_t part_bytes,
+                         const std::string& source_path, Chunk* chunk) {
   chunk->Clear();
+  files::Status pattern;
   switch (type) {
     case kAllZeros:
       chunk->Repeat(kZeros, part_bytes / kWritesPerPart);
       break;
     case kBinaryBlocks:
-      if (files::IsExistingFile(source_path)) {
-        if (!ReadPattern(state, source_path, part_bytes, chunk)) return false;
-        if (chunk->size() > 0) return true;
+      if (files.IsExistingFile(source_path)) {
+        pattern = ReadPattern(files, source_path, part_bytes, chunk);
+        if (pattern.ok() && chunk->size() > 0) return files::kOk;
       }
       if (char* room = chunk->Allocate(RoundedCount(part_bytes / double{kWritesPerPart}))) {
         RandomBytes(room, chunk->size());
@@ -130,8 +131,8 @@ bool BuildChunk(files::ErrorState& state, WipeType type, std::uint64_t part_byte
       chunk->Repeat(kOnes, part_bytes / kWritesPerPart);
       break;
   }
-  if (chunk->held().data() == nullptr) state.Record(files::kOutOfMemory);
-  return !state.Check();
+  if (!chunk->held().data()) return files::Failure(files::kOutOfMemory);
+  return pattern;
 }
 
 }  // namespace kelvor::engine

@@ -1,4 +1,4 @@
-// The wipe types and the chunk, the buffer that a fill file receives ten times.
+// The chunk, the buffer that a fill file receives ten times.
 #pragma once
 
 #include <cstdint>
@@ -6,16 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "engine/run.h"
 #include "files/file_access.h"
+#include "text/number_text.h"
 
 namespace kelvor::engine {
 
-using WipeType = std::int32_t;  // any value other than these behaves as kAllOnes
-inline constexpr WipeType kAllOnes = 0;
-inline constexpr WipeType kAllZeros = 1;
-inline constexpr WipeType kBinaryBlocks = 2;
-
-inline constexpr std::uint64_t kBytesPerGigabyte = 1073741824;  // 2^30
+using text::kBytesPerGigabyte;
 inline constexpr int kWritesPerPart = 10;
 inline constexpr std::uint64_t kGigabyteChunkSize = kBytesPerGigabyte / kWritesPerPart;
 inline constexpr files::FileNumber kPatternFileNumber = 2;
@@ -42,9 +39,9 @@ class Chunk {
   void Clear();
 
   // Writes `count` bytes of the chunk, from `offset` on, to a fill file as
-  // one write; returns how many were written.
-  std::size_t WriteTo(files::ErrorState& state, files::FileNumber number, std::size_t offset,
-                      std::size_t count) const;
+  // one write; `written` says how many were written.
+  files::Status WriteTo(files::FileAccess& files, files::FileNumber number, std::size_t offset,
+                        std::size_t count, std::size_t* written) const;
 
  private:
   struct FreeAligned {
@@ -66,8 +63,10 @@ class Chunk {
 //   others        ⌊part ÷ 10⌋ bytes 0xFF
 // A pattern file of at most a tenth of the part is repeated round(part ÷ L ÷ 10)
 // times; a longer one gives its first ⌊part ÷ 10⌋ bytes. The file is read as
-// file number 2. Returns false when the caller's error trap fired.
-bool BuildChunk(files::ErrorState& state, WipeType type, std::uint64_t part_bytes,
-                const std::string& source_path, Chunk* chunk);
+// file number 2. A failure to read it is returned with the chunk holding
+// pseudo-random bytes all the same (a run that writes on before its error
+// trap is set still writes them); a failure of the memory with no chunk.
+files::Status BuildChunk(files::FileAccess& files, WipeType type, std::uint64_t part_bytes,
+                         const std::string& source_path, Chunk* chunk);
 
 }  // namespace kelvor::engine

@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "engine/program_state.h"
-#include "engine/progress_text.h"
-#include "files/file_access.h"
-#include "files/folders.h"
-#include "platform/os_drives.h"
-
 namespace kelvor::engine {
 namespace {
 
-using files::ErrorNumber;
-using files::ErrorState;
+using files::Status;
 
 constexpr const char* kReserveName = "Kelvor-reserve.dat";
 // Measured on ntfs-3g: each name in a folder's index takes about 170 bytes,
@@ -55,12 +48,12 @@ constexpr files::FileNumber kRecordFileNumber = 3;  // the run's files are 1 and
 
 enum class Flush { kNo, kYes };
 
-std::string FolderPath(int folder) {
-  return Program().temp_folder_path + kRecordFolderName + std::to_string(folder) + "\\";
+std::string FolderPath(const Run& run, int folder) {
+  return run.temp_folder_path + kRecordFolderName + std::to_string(folder) + "\\";
 }
 
 // The path of the n-th record file, counted from 0.
-std::string RecordPath(int n) {
+std::string RecordPath(const Run& run, int n) {
   int index = n % kFilesPerFolder;
   std::string name;
   if (index < kCharacters) {
@@ -69,44 +62,39 @@ std::string RecordPath(int n) {
     index -= kCharacters;
     name = {kNameCharacters[index / kCharacters], kNameCharacters[index % kCharacters]};
   }
-  return FolderPath(n / kFilesPerFolder + 1) + name;
+  return FolderPath(run, n / kFilesPerFolder + 1) + name;
 }
 
-// Makes a new file holding `bytes`; false when the filesystem refused a step.
+// Makes a new file holding what `write` writes; false when the filesystem
+// refused a step.
 template <typename Write>
-bool WriteNewFile(const std::string& path, Flush flush, Write write) {
-  ErrorState state;
-  files::OpenFile(state, path, files::FileMode::kNewBinary, kRecordFileNumber);
-  if (state.Number() != files::kNoError) return false;
-  write(state);
-  if (flush == Flush::kYes) files::FlushFile(state, kRecordFileNumber);
-  files::CloseFile(state, kRecordFileNumber);
-  return state.Number() == files::kNoError;
+bool WriteNewFile(files::FileAccess& files, const std::string& path, Flush flush, Write write) {
+  if (files.OpenFile(path, files::FileMode::kNewBinary, kRecordFileNumber).failed()) return false;
+  std::size_t written = 0;
+  bool failed = write(&written).failed();
+  if (flush == Flush::kYes) failed |= files.FlushFile(kRecordFileNumber).failed();
+  failed |= files.CloseFile(kRecordFileNumber).failed();
+  return !failed;
 }
 
-bool WriteNewFile(const std::string& path, std::string_view bytes) {
-  return WriteNewFile(path, Flush::kNo, [bytes](ErrorState& state) {
-    files::WriteBytes(state, kRecordFileNumber, bytes);
+bool WriteNewFile(files::FileAccess& files, const std::string& path, std::string_view bytes) {
+  return WriteNewFile(files, path, Flush::kNo, [&files, bytes](std::size_t* written) {
+    return files.WriteBytes(kRecordFileNumber, bytes, written);
   });
 }
 
-std::string DriveRoot() {
-  return Program().temp_folder_path.substr(0, 2);  // "E:"
-}
-
-bool FreeBytes(std::uint64_t* free_bytes) {
-  return os::QueryFreeBytes(DriveRoot(), free_bytes) == os::kSuccess;
+bool FreeBytes(Run& run, std::uint64_t* free_bytes) {
+  return os::QueryFreeBytes(run.drive, run.drive_root, free_bytes) == os::kSuccess;
 }
 
 // Writes `bytes` as a new file and keeps it when that took no free space:
 // the filesystem keeps it inside the file's record.
-bool WriteFileKeptInRecord(const std::string& path, std::string_view bytes) {
+bool WriteFileKeptInRecord(Run& run, const std::string& path, std::string_view bytes) {
   std::uint64_t before = 0, after = 0;
-  if (!FreeBytes(&before)) return false;
-  bool written = WriteNewFile(path, bytes);
-  if (written && FreeBytes(&after) && after >= before) return true;
-  ErrorState ignored;
-  files::DeleteFiles(ignored, path);
+  if (!FreeBytes(run, &before)) return false;
+  bool written = WriteNewFile(run.files, path, bytes);
+  if (written && FreeBytes(run, &after) && after >= before) return true;
+  (void)run.files.DeleteFiles(path);
   return false;
 }
 
@@ -114,12 +102,14 @@ bool WriteFileKeptInRecord(const std::string& path, std::string_view bytes) {
 // keeps inside the file's record. Returns that size, or 0 where every file
 // takes space of its own (ext4, tmpfs, FAT): there the stage has nothing to
 // reach.
-std::size_t WriteFirstRecordFile(std::string_view record) {
-  const std::string path = RecordPath(0);
-  if (WriteFileKeptInRecord(path, record.substr(0, kInlineExtentData))) return kInlineExtentData;
+std::size_t WriteFirstRecordFile(Run& run, std::string_view record) {
+  const std::string path = RecordPath(run, 0);
+  if (WriteFileKeptInRecord(run, path, record.substr(0, kInlineExtentData))) {
+    return kInlineExtentData;
+  }
   for (std::size_t size = kLargestRecordData; size >= kSmallestRecordData;
        size -= kRecordAlignment) {
-    if (WriteFileKeptInRecord(path, record.substr(0, size))) return size;
+    if (WriteFileKeptInRecord(run, path, record.substr(0, size))) return size;
   }
   return 0;
 }
@@ -135,40 +125,41 @@ std::string RecordBytes(std::string_view chunk) {
 
 }  // namespace
 
-void PrepareRecordFill(WipeType wipe_type, const std::string& source_path) {
-  ErrorState ignored;
-  DeleteRecordFiles(ignored);
-  files::MakeFolder(ignored, FolderPath(1));
+void PrepareRecordFill(Run& run) {
+  (void)DeleteRecordFiles(run);
+  (void)run.files.MakeFolder(FolderPath(run, 1));
+}
+
+void WriteRecordReserve(Run& run, const std::string& source_path) {
   Chunk reserve;
-  BuildChunk(ignored, wipe_type, kReserveBytes * kWritesPerPart, source_path, &reserve);
-  WriteNewFile(Program().temp_folder_path + kReserveName, Flush::kYes,
-               [&reserve](ErrorState& state) {
-                 reserve.WriteTo(state, kRecordFileNumber, 0, reserve.size());
+  (void)BuildChunk(run.files, run.wipe_type, kReserveBytes * kWritesPerPart, source_path, &reserve);
+  WriteNewFile(run.files, run.temp_folder_path + kReserveName, Flush::kYes,
+               [&run, &reserve](std::size_t* written) {
+                 return reserve.WriteTo(run.files, kRecordFileNumber, 0, reserve.size(), written);
                });
 }
 
-void FillFreeRecords(const ErrorState& run, RunWindow& window, Clock& clock, const Chunk& chunk,
+void FillFreeRecords(Run& run, RunWindow& window, Clock& clock, const Chunk& chunk,
                      double fill_seconds, const std::function<void()>& wait_while_paused) {
-  if (run.Number() != files::kNoError && run.Number() != files::kDiskFull) return;
+  if (run.error.failed() && run.error.number != files::kDiskFull) return;
   if (chunk.held().empty()) return;
-  window.SetStatus(kRecordFillText);
+  window.OnStage(Stage::kRecords);
   window.PumpStep();
   // The filesystem's own records of the fill files reach their home blocks
   // before the files are deleted (ext4's journal).
-  os::CheckpointJournal(DriveRoot());
-  ErrorState ignored;
-  files::DeleteFiles(ignored, Program().temp_folder_path + kReserveName);
+  os::CheckpointJournal(run.drive, run.drive_root);
+  (void)run.files.DeleteFiles(run.temp_folder_path + kReserveName);
   std::string record = RecordBytes(chunk.held());
-  std::size_t size = WriteFirstRecordFile(record);
+  std::size_t size = WriteFirstRecordFile(run, record);
   if (size == 0) {
-    files::RemoveFolder(ignored, FolderPath(1));
+    (void)run.files.RemoveFolder(FolderPath(run, 1));
     return;
   }
   record.resize(size);
   double started = SecondsOfDay(clock.Now());
   double longest = std::clamp(fill_seconds * kStageShareOfFill, kShortestStage, kLongestStage);
   std::uint64_t free_bytes = 0;
-  FreeBytes(&free_bytes);
+  FreeBytes(run, &free_bytes);
   for (int n = 1; n < kMostRecordFiles; ++n) {
     if (n % kFilesPerPumpStep == 0) {
       wait_while_paused();
@@ -176,39 +167,31 @@ void FillFreeRecords(const ErrorState& run, RunWindow& window, Clock& clock, con
       bool time_is_up = elapsed > longest && (n >= kFewestRecordFiles || elapsed > kLongestStage);
       if (time_is_up) return;
       std::uint64_t before = free_bytes;
-      if (!FreeBytes(&free_bytes) || free_bytes + kTableGrowth <= before) return;
+      if (!FreeBytes(run, &free_bytes) || free_bytes + kTableGrowth <= before) return;
     }
-    if (n % kFilesPerFolder == 0) {
-      ErrorState folder;
-      files::MakeFolder(folder, FolderPath(n / kFilesPerFolder + 1));
-      if (folder.Number() != files::kNoError) return;
+    if (n % kFilesPerFolder == 0 &&
+        run.files.MakeFolder(FolderPath(run, n / kFilesPerFolder + 1)).failed()) {
+      return;
     }
-    if (!WriteNewFile(RecordPath(n), record)) return;
+    if (!WriteNewFile(run.files, RecordPath(run, n), record)) return;
   }
 }
 
-void DeleteRecordFiles(ErrorState& state) {
-  ErrorNumber first_failure = files::kNoError;
-  auto keep_first = [&first_failure](const ErrorState& step) {
-    ErrorNumber number = step.Number();
-    bool nothing_there = number == files::kFileNotFound || number == files::kPathNotFound;
-    if (first_failure == files::kNoError && !nothing_there) first_failure = number;
+Status DeleteRecordFiles(Run& run) {
+  Status first_failure;
+  auto keep_first = [&first_failure](Status step) {
+    bool nothing_there = step.number == files::kFileNotFound || step.number == files::kPathNotFound;
+    if (first_failure.ok() && !nothing_there) first_failure = step;
   };
   // Folders of every number the stage may make: a run killed while deleting
   // them leaves a gap.
   for (int folder = 1; folder <= kMostFolders; ++folder) {
     for (std::string_view names : kRecordNamePatterns) {
-      ErrorState deletion;
-      files::DeleteFiles(deletion, FolderPath(folder) + std::string(names));
-      keep_first(deletion);
+      keep_first(run.files.DeleteFiles(FolderPath(run, folder) + std::string(names)));
     }
-    ErrorState removal;
-    files::RemoveFolder(removal, FolderPath(folder));
-    keep_first(removal);
+    keep_first(run.files.RemoveFolder(FolderPath(run, folder)));
   }
-  if (first_failure != files::kNoError && state.Number() == files::kNoError) {
-    state.Record(first_failure);
-  }
+  return first_failure;
 }
 
 }  // namespace kelvor::engine

@@ -11,32 +11,32 @@
 #include <string>
 
 #include "engine/chunks.h"
+#include "engine/clock.h"
+#include "engine/run.h"
 #include "engine/run_window.h"
-#include "files/error_state.h"
 
 namespace kelvor::engine {
 
-inline constexpr const char* kRecordFillText = "Overwriting free file records ...";
-
 // At the start of a run, before the free space is measured: deletes the
-// record files that a killed run left, makes the first folder for them while
-// the drive still has room for its name, and writes the reserve file with
-// the run's fill pattern. Its space, given back just before the stage, is
-// where the folders' indexes of names grow. Failures only mean less reach.
-void PrepareRecordFill(WipeType wipe_type, const std::string& source_path);
+// record files that a killed run left and makes the first folder for them
+// while the drive still has room for its name.
+void PrepareRecordFill(Run& run);
+
+// Once the free space is measured: writes the reserve file with the run's
+// fill pattern. Its space, given back just before the stage, is where the
+// folders' indexes of names grow. Failures only mean less reach.
+void WriteRecordReserve(Run& run, const std::string& source_path);
 
 // The stage, run when the writing left no failure but the full disk. Each
 // record file holds the first bytes of `chunk`, the run's last chunk. Its
 // time is bounded by a share of `fill_seconds`, what the fill took.
 // `wait_while_paused` is the run's pause check; it takes a pump step, inside
 // which a Cancel ends the program.
-void FillFreeRecords(const files::ErrorState& run, RunWindow& window, Clock& clock,
-                     const Chunk& chunk, double fill_seconds,
-                     const std::function<void()>& wait_while_paused);
+void FillFreeRecords(Run& run, RunWindow& window, Clock& clock, const Chunk& chunk,
+                     double fill_seconds, const std::function<void()>& wait_while_paused);
 
-// Deletes the record files and their folders of the current or last run.
-// Goes on past a failure, and records the first one (nothing to delete is
-// none) unless the state already holds a failure, which came first.
-void DeleteRecordFiles(files::ErrorState& state);
+// Deletes the run's record files and their folders. Goes on past a failure,
+// and returns the first one (nothing to delete is none).
+files::Status DeleteRecordFiles(Run& run);
 
 }  // namespace kelvor::engine

@@ -1,40 +1,59 @@
-// What a wipe run sees of the world besides files: the window it reports to
-// and the clock it measures with. Tests put fakes in their place.
+// What a wipe run tells the world besides its files, and what it asks of it:
+// typed events at the moments they happen, pump steps that let the window
+// handle its messages, and whether a pause was asked for. The window, the
+// quiet command line and the terminal view each turn the events into what
+// their user sees.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
+#include <vector>
 
-#include "platform/os_time.h"
+#include "files/status.h"
 
 namespace kelvor::engine {
+
+enum class Stage {
+  kStarting,       // before anything is touched
+  kGigabyteParts,  // after the remainder part, before the first gigabyte part
+  kRecords,        // the free file records are being filled
+  kDeleting,       // the end-of-run sequence deletes what the run wrote
+};
+
+struct RunStart {
+  std::uint64_t free_bytes = 0;  // what the fill files are sized by
+  std::int32_t parts = 0;        // whole gigabytes, written after the remainder part
+};
+
+// A chunk written whole: part 0 is the remainder part, 1 to parts the
+// gigabyte parts. The rate is the run's measure, in bytes per second over
+// whole-second time stamps, kept from the chunk before when this one took
+// no measurable time.
+struct ChunkWritten {
+  std::int32_t part = 0;
+  std::int32_t parts = 0;
+  std::uint64_t bytes = 0;
+  float rate = 0;
+};
+
+struct RunOutcome {
+  std::uint64_t bytes_written = 0;     // to the fill files
+  std::int32_t parts = 0;              // gigabyte parts planned
+  std::vector<files::Status> reports;  // the error reports shown, in order
+};
 
 class RunWindow {
  public:
   virtual ~RunWindow() = default;
-  virtual void SetStatus(std::string_view text) = 0;
-  virtual void SetProgressRange(std::int32_t maximum) = 0;  // from 0
-  virtual void SetProgressStep(std::int32_t step) = 0;
-  virtual void StepProgress() = 0;
-  virtual void SetProgressPosition(std::int32_t position) = 0;
-  // Appears even when there is no window.
-  virtual void ShowMessage(std::string_view text, std::string_view caption,
-                           std::uint32_t style) = 0;
-  // Lets the window handle one pending message; its handlers run inside.
+  virtual void OnStage(Stage stage) = 0;
+  virtual void OnStarted(const RunStart& start) = 0;
+  virtual void OnChunkWritten(const ChunkWritten& chunk) = 0;
+  virtual void OnPartWritten(std::int32_t part) = 0;
+  virtual void OnPaused() = 0;                     // once per pause poll
+  virtual void OnError(files::Status report) = 0;  // an error report, to be shown
+  virtual void OnFinished(const RunOutcome& outcome) = 0;
+  // Lets the window handle what is pending; its handlers run inside.
   virtual void PumpStep() = 0;
-};
-
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual os::LocalTime Now() = 0;
-  virtual void Sleep(unsigned milliseconds) = 0;
-};
-
-class SystemClock : public Clock {
- public:
-  os::LocalTime Now() override { return os::CurrentLocalTime(); }
-  void Sleep(unsigned milliseconds) override { os::SleepMilliseconds(milliseconds); }
+  virtual bool PauseRequested() = 0;
 };
 
 }  // namespace kelvor::engine

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <list>
 
 #include "files/names.h"
-#include "platform/os_files.h"
 
 namespace kelvor::files {
 namespace {
@@ -15,58 +13,6 @@ constexpr char kCarriageReturn = 13;
 constexpr char kLineFeed = 10;
 constexpr char kEndOfText = 26;  // Ctrl-Z
 constexpr std::string_view kLineEnd = "\r\n";
-
-struct OpenFileRecord {
-  FileNumber number = 0;
-  os::FileHandle handle = os::kNoFile;
-  bool is_disk = false;
-  FileMode mode = FileMode::kNewBinary;
-  std::uint64_t position = 0;
-  os::NativeName name;
-  std::array<char, kReadAheadSize> read_ahead{};
-  std::size_t read_ahead_count = 0;
-  std::size_t read_ahead_next = 0;
-  bool flushing = false;  // a flush was started and not yet finished
-};
-
-os::WinError FinishStartedFlush(OpenFileRecord& file) {
-  if (!file.flushing) return os::kSuccess;
-  file.flushing = false;
-  return os::FinishFlush(file.handle);
-}
-
-// The process-wide open-file table, most recently opened first.
-std::list<OpenFileRecord>& OpenFiles() {
-  static std::list<OpenFileRecord> files;
-  return files;
-}
-
-std::list<OpenFileRecord>::iterator FindOpen(FileNumber number) {
-  return std::find_if(OpenFiles().begin(), OpenFiles().end(),
-                      [number](const OpenFileRecord& file) { return file.number == number; });
-}
-
-// The record of an open file in the required mode, or null after recording 52
-// (not open) or 54 (another mode).
-OpenFileRecord* FileInMode(ErrorState& state, FileNumber number, FileMode mode) {
-  auto file = FindOpen(number);
-  if (file == OpenFiles().end()) {
-    state.Record(kBadFileNameOrNumber);
-    return nullptr;
-  }
-  if (file->mode != mode) {
-    state.Record(kBadFileMode);
-    return nullptr;
-  }
-  return &*file;
-}
-
-OpenFileRecord* AnyOpenFile(ErrorState& state, FileNumber number) {
-  auto file = FindOpen(number);
-  if (file != OpenFiles().end()) return &*file;
-  state.Record(kBadFileNameOrNumber);
-  return nullptr;
-}
 
 struct ModeRequest {
   unsigned access;
@@ -88,228 +34,253 @@ ModeRequest RequestFor(FileMode mode) {
   return {os::kReadAccess, os::Disposition::kOpenExisting, os::Sharing::kNone};
 }
 
-// Positions a freshly opened disk file as its mode says.
-os::WinError PrepareDiskFile(OpenFileRecord& file) {
-  os::WinError error = os::SetPosition(file.handle, 0);
-  if (error != os::kSuccess) return error;
-  if (file.mode == FileMode::kOutput) return os::TruncateAtPosition(file.handle);
-  if (file.mode == FileMode::kInput) {
-    return os::ReadFromFile(file.handle, file.read_ahead.data(), kReadAheadSize,
-                            &file.read_ahead_count);
-  }
-  return os::kSuccess;
-}
-
-WriteFault& InjectedWriteFault() {
-  static WriteFault fault;
-  return fault;
-}
-
-// One write of the whole string; the position advances by what was written.
-os::WinError WriteAtPosition(OpenFileRecord& file, std::string_view bytes, std::size_t* written) {
-  os::WinError error = os::WriteToFile(file.handle, bytes.data(), bytes.size(), written);
-  file.position += *written;
-  return error;
-}
-
-// The next unread byte of an Input file, refilling the read-ahead buffer from
-// the file as needed.
-constexpr int kEndOfData = -1;
-constexpr int kReadFailed = -2;
-
-int PeekByte(ErrorState& state, OpenFileRecord& file) {
-  if (file.read_ahead_next == file.read_ahead_count) {
-    file.read_ahead_count = 0;
-    file.read_ahead_next = 0;
-    os::WinError error = os::SetPosition(file.handle, file.position);
-    if (error == os::kSuccess) {
-      error = os::ReadFromFile(file.handle, file.read_ahead.data(), kReadAheadSize,
-                               &file.read_ahead_count);
-    }
-    if (error != os::kSuccess) {
-      state.RecordOsError(error);
-      return kReadFailed;
-    }
-    if (file.read_ahead_count == 0) return kEndOfData;
-  }
-  return static_cast<unsigned char>(file.read_ahead[file.read_ahead_next]);
-}
-
-void TakeByte(OpenFileRecord& file) {
-  ++file.read_ahead_next;
-  ++file.position;
-}
-
 }  // namespace
 
-void OpenFile(ErrorState& state, std::string_view name, FileMode mode, FileNumber number) {
-  if (name.empty() || HasWildcard(name)) return state.Record(kBadFileName);
-  if (number < 0) return state.Record(kBadFileNameOrNumber);
-  if (FindOpen(number) != OpenFiles().end()) return state.Record(kFileIsOpen);
+struct FileAccess::OpenFileRecord {
+  FileNumber number = 0;
+  os::FileHandle handle = os::kNoFile;
+  bool is_disk = false;
+  FileMode mode = FileMode::kNewBinary;
+  std::uint64_t position = 0;
+  std::array<char, kReadAheadSize> read_ahead{};
+  std::size_t read_ahead_count = 0;
+  std::size_t read_ahead_next = 0;
+  bool flushing = false;  // a flush was started and not yet finished
+
+  os::WinError FinishStartedFlush() {
+    if (!flushing) return os::kSuccess;
+    flushing = false;
+    return os::FinishFlush(handle);
+  }
+
+  // Positions a freshly opened disk file as its mode says.
+  os::WinError Prepare() {
+    os::WinError error = os::SetPosition(handle, 0);
+    if (error != os::kSuccess) return error;
+    if (mode == FileMode::kOutput) return os::TruncateAtPosition(handle);
+    if (mode == FileMode::kInput) {
+      return os::ReadFromFile(handle, read_ahead.data(), kReadAheadSize, &read_ahead_count);
+    }
+    return os::kSuccess;
+  }
+
+  // The next unread byte of an Input file (or kEndOfData), refilling the
+  // read-ahead buffer from the file as needed.
+  static constexpr int kEndOfData = -1;
+  os::WinError PeekByte(int* byte) {
+    if (read_ahead_next == read_ahead_count) {
+      read_ahead_count = 0;
+      read_ahead_next = 0;
+      os::WinError error = os::SetPosition(handle, position);
+      if (error == os::kSuccess) {
+        error = os::ReadFromFile(handle, read_ahead.data(), kReadAheadSize, &read_ahead_count);
+      }
+      if (error != os::kSuccess) return error;
+      if (read_ahead_count == 0) {
+        *byte = kEndOfData;
+        return os::kSuccess;
+      }
+    }
+    *byte = static_cast<unsigned char>(read_ahead[read_ahead_next]);
+    return os::kSuccess;
+  }
+
+  void TakeByte() {
+    ++read_ahead_next;
+    ++position;
+  }
+};
+
+FileAccess::FileAccess(os::DriveHold& drive, WriteFault write_fault)
+    : drive_(drive), write_fault_(std::move(write_fault)) {}
+
+FileAccess::~FileAccess() {
+  (void)CloseAllFiles();
+}
+
+FileAccess::OpenFileRecord* FileAccess::Find(FileNumber number) {
+  auto file = std::find_if(open_.begin(), open_.end(),
+                           [number](const OpenFileRecord& open) { return open.number == number; });
+  return file == open_.end() ? nullptr : &*file;
+}
+
+// The record of an open file in the required mode: 52 when it is not open,
+// 54 when it is open in another mode.
+Status FileAccess::FileInMode(FileNumber number, FileMode mode, OpenFileRecord** file) {
+  if (Status status = AnyOpenFile(number, file); status.failed()) return status;
+  return (*file)->mode == mode ? kOk : Failure(kBadFileMode);
+}
+
+Status FileAccess::AnyOpenFile(FileNumber number, OpenFileRecord** file) {
+  *file = Find(number);
+  return *file ? kOk : Failure(kBadFileNameOrNumber);
+}
+
+Status FileAccess::OpenFile(std::string_view name, FileMode mode, FileNumber number) {
+  if (name.empty() || HasWildcard(name)) return Failure(kBadFileName);
+  if (number < 0) return Failure(kBadFileNameOrNumber);
+  if (Find(number)) return Failure(kFileIsOpen);
 
   OpenFileRecord file;
   file.number = number;
   file.mode = mode;
-  file.name = os::ToNativeName(name.substr(0, kMaxNameLength));
   ModeRequest request = RequestFor(mode);
-  os::WinError error = os::CreateFileHandle(file.name, request.access, request.disposition,
-                                            request.sharing, &file.handle);
-  if (error != os::kSuccess) return state.RecordOsError(error);
+  os::WinError error =
+      os::CreateFileHandle(drive_, os::ToNativeName(name.substr(0, kMaxNameLength)), request.access,
+                           request.disposition, request.sharing, &file.handle);
+  if (error != os::kSuccess) return FromOs(error);
 
   error = os::FileIsDisk(file.handle, &file.is_disk);
-  if (error == os::kSuccess && file.is_disk) error = PrepareDiskFile(file);
+  if (error == os::kSuccess && file.is_disk) error = file.Prepare();
   if (error != os::kSuccess) {
     os::CloseFileHandle(file.handle);
-    return state.RecordOsError(error);
+    return FromOs(error);
   }
-  OpenFiles().push_front(std::move(file));
+  open_.push_front(std::move(file));
+  return kOk;
 }
 
-void CloseFile(ErrorState& state, FileNumber number) {
-  auto found = FindOpen(number);
-  if (found == OpenFiles().end()) return;
+Status FileAccess::CloseFile(FileNumber number) {
+  auto found = std::find_if(open_.begin(), open_.end(),
+                            [number](const OpenFileRecord& open) { return open.number == number; });
+  if (found == open_.end()) return kOk;
   OpenFileRecord file = std::move(*found);
-  OpenFiles().erase(found);
+  open_.erase(found);
 
-  os::WinError error = FinishStartedFlush(file);
+  os::WinError error = file.FinishStartedFlush();
   if (error == os::kSuccess && file.mode == FileMode::kOutput && file.is_disk) {
     error = os::TruncateAtPosition(file.handle);
   }
   os::WinError close_error = os::CloseFileHandle(file.handle);
-  if (error == os::kSuccess) error = close_error;
-  state.RecordOsError(error);
+  return FromOs(error != os::kSuccess ? error : close_error);
 }
 
-void CloseAllFiles(ErrorState& state) {
-  ErrorNumber first_failure = kNoError;
-  while (!OpenFiles().empty()) {
-    ErrorState one_file;
-    CloseFile(one_file, OpenFiles().front().number);
-    if (first_failure == kNoError) first_failure = one_file.Number();
+Status FileAccess::CloseAllFiles() {
+  Status first_failure;
+  while (!open_.empty()) {
+    Status closed = CloseFile(open_.front().number);
+    if (first_failure.ok()) first_failure = closed;
   }
-  if (first_failure != kNoError) state.Record(first_failure);
+  return first_failure;
 }
 
-std::uint64_t FileLength(ErrorState& state, FileNumber number) {
-  OpenFileRecord* file = AnyOpenFile(state, number);
-  if (!file || !file->is_disk) return 0;
-  std::uint64_t size = 0;
-  os::WinError error = os::QueryFileSize(file->handle, &size);
-  state.RecordOsError(error);
-  return size;
+Status FileAccess::FileLength(FileNumber number, std::uint64_t* length) {
+  *length = 0;
+  OpenFileRecord* file = nullptr;
+  if (Status status = AnyOpenFile(number, &file); status.failed()) return status;
+  if (!file->is_disk) return kOk;
+  return FromOs(os::QueryFileSize(file->handle, length));
 }
 
-std::size_t ReadBytes(ErrorState& state, FileNumber number, char* into, std::size_t count) {
-  OpenFileRecord* file = FileInMode(state, number, FileMode::kReadBinary);
-  if (!file) return 0;
-  std::size_t read = 0;
-  os::WinError error = os::ReadFromFile(file->handle, into, count, &read);
-  file->position += read;
-  if (error != os::kSuccess) {
-    state.RecordOsError(error);
-    return 0;
+Status FileAccess::ReadBytes(FileNumber number, char* into, std::size_t count, std::size_t* read) {
+  *read = 0;
+  OpenFileRecord* file = nullptr;
+  if (Status status = FileInMode(number, FileMode::kReadBinary, &file); status.failed()) {
+    return status;
   }
-  return read;
+  os::WinError error = os::ReadFromFile(file->handle, into, count, read);
+  file->position += *read;
+  if (error != os::kSuccess) *read = 0;
+  return FromOs(error);
 }
-
-namespace {
 
 // One write of `count` bytes to a fill file, made by `write`; the position
 // advances by what was written.
 template <typename Write>
-std::size_t WriteToFillFile(ErrorState& state, FileNumber number, std::size_t count, Write write) {
-  OpenFileRecord* file = FileInMode(state, number, FileMode::kNewBinary);
-  if (!file) return 0;
-  if (InjectedWriteFault()) {
-    os::WinError refusal = InjectedWriteFault()(count);
-    if (refusal != os::kSuccess) {
-      state.RecordOsError(refusal);
-      return 0;
-    }
+Status FileAccess::WriteToFillFile(FileNumber number, std::size_t count, std::size_t* written,
+                                   Write write) {
+  *written = 0;
+  OpenFileRecord* file = nullptr;
+  if (Status status = FileInMode(number, FileMode::kNewBinary, &file); status.failed()) {
+    return status;
   }
-  std::size_t written = 0;
-  os::WinError error = write(file->handle, &written);
-  file->position += written;
-  state.RecordOsError(error);
-  return written;
+  if (write_fault_) {
+    if (os::WinError refusal = write_fault_(count)) return FromOs(refusal);
+  }
+  os::WinError error = write(file->handle, written);
+  file->position += *written;
+  return FromOs(error);
 }
 
-}  // namespace
-
-std::size_t WriteBytes(ErrorState& state, FileNumber number, std::string_view bytes) {
-  return WriteToFillFile(state, number, bytes.size(),
-                         [bytes](os::FileHandle handle, std::size_t* written) {
-                           return os::WriteToFile(handle, bytes.data(), bytes.size(), written);
+Status FileAccess::WriteBytes(FileNumber number, std::string_view bytes, std::size_t* written) {
+  return WriteToFillFile(number, bytes.size(), written,
+                         [bytes](os::FileHandle handle, std::size_t* put) {
+                           return os::WriteToFile(handle, bytes.data(), bytes.size(), put);
                          });
 }
 
-std::size_t WriteRepeatedBytes(ErrorState& state, FileNumber number, std::string_view slice,
-                               std::size_t count) {
+Status FileAccess::WriteRepeatedBytes(FileNumber number, std::string_view slice, std::size_t count,
+                                      std::size_t* written) {
   return WriteToFillFile(
-      state, number, count, [slice, count](os::FileHandle handle, std::size_t* written) {
-        return os::WriteRepeatedToFile(handle, slice.data(), slice.size(), count, written);
+      number, count, written, [slice, count](os::FileHandle handle, std::size_t* put) {
+        return os::WriteRepeatedToFile(handle, slice.data(), slice.size(), count, put);
       });
 }
 
-void SetWriteFault(WriteFault fault) {
-  InjectedWriteFault() = std::move(fault);
-}
-
-void FlushFile(ErrorState& state, FileNumber number) {
-  OpenFileRecord* file = AnyOpenFile(state, number);
-  if (!file || !file->is_disk) return;
-  os::WinError error = FinishStartedFlush(*file);
+Status FileAccess::FlushFile(FileNumber number) {
+  OpenFileRecord* file = nullptr;
+  if (Status status = AnyOpenFile(number, &file); status.failed()) return status;
+  if (!file->is_disk) return kOk;
+  os::WinError error = file->FinishStartedFlush();
   if (error == os::kSuccess) error = os::FlushToDevice(file->handle);
-  state.RecordOsError(error);
+  return FromOs(error);
 }
 
-void StartFlush(FileNumber number) {
-  auto file = FindOpen(number);
-  if (file == OpenFiles().end() || !file->is_disk || file->flushing) return;
+void FileAccess::StartFlush(FileNumber number) {
+  OpenFileRecord* file = Find(number);
+  if (!file || !file->is_disk || file->flushing) return;
   os::StartFlush(file->handle);
   file->flushing = true;
 }
 
-void FinishFlush(ErrorState& state, FileNumber number) {
-  OpenFileRecord* file = AnyOpenFile(state, number);
-  if (file) state.RecordOsError(FinishStartedFlush(*file));
+Status FileAccess::FinishFlush(FileNumber number) {
+  OpenFileRecord* file = nullptr;
+  if (Status status = AnyOpenFile(number, &file); status.failed()) return status;
+  return FromOs(file->FinishStartedFlush());
 }
 
-void WriteText(ErrorState& state, FileNumber number, std::string_view text) {
-  OpenFileRecord* file = FileInMode(state, number, FileMode::kOutput);
-  if (!file) return;
-  std::size_t written = 0;
-  os::WinError error = WriteAtPosition(*file, text, &written);
-  if (error != os::kSuccess) {
-    state.RecordOsError(error);
-  } else if (written < text.size()) {
-    state.Record(file->is_disk ? kDiskFull : kDeviceIoError);
+Status FileAccess::WriteText(FileNumber number, std::string_view text) {
+  OpenFileRecord* file = nullptr;
+  if (Status status = FileInMode(number, FileMode::kOutput, &file); status.failed()) {
+    return status;
   }
+  std::size_t written = 0;
+  os::WinError error = os::WriteToFile(file->handle, text.data(), text.size(), &written);
+  file->position += written;
+  if (error != os::kSuccess) return FromOs(error);
+  if (written < text.size()) return Failure(file->is_disk ? kDiskFull : kDeviceIoError);
+  return kOk;
 }
 
-void WriteLineEnd(ErrorState& state, FileNumber number) {
-  WriteText(state, number, kLineEnd);
+Status FileAccess::WriteLineEnd(FileNumber number) {
+  return WriteText(number, kLineEnd);
 }
 
-std::string ReadLine(ErrorState& state, FileNumber number) {
-  OpenFileRecord* file = FileInMode(state, number, FileMode::kInput);
-  if (!file) return {};
-  std::string line;
+Status FileAccess::ReadLine(FileNumber number, std::string* line) {
+  line->clear();
+  OpenFileRecord* file = nullptr;
+  if (Status status = FileInMode(number, FileMode::kInput, &file); status.failed()) {
+    return status;
+  }
   bool took_any = false;
   for (;;) {
-    int byte = PeekByte(state, *file);
-    if (byte == kReadFailed) return {};
-    if (byte == kEndOfData || byte == kEndOfText) break;
-    TakeByte(*file);
-    if (byte == kCarriageReturn) {
-      if (PeekByte(state, *file) == kLineFeed) TakeByte(*file);
-      return line;
+    int byte = 0;
+    if (os::WinError error = file->PeekByte(&byte)) {
+      line->clear();
+      return FromOs(error);
     }
-    line += static_cast<char>(byte);
+    if (byte == OpenFileRecord::kEndOfData || byte == kEndOfText) break;
+    file->TakeByte();
+    if (byte == kCarriageReturn) {
+      int next = 0;
+      os::WinError error = file->PeekByte(&next);
+      if (error == os::kSuccess && next == kLineFeed) file->TakeByte();
+      return FromOs(error);  // the line stays, as read
+    }
+    *line += static_cast<char>(byte);
     took_any = true;
   }
-  if (!took_any) state.Record(kInputPastEnd);
-  return line;
+  return took_any ? kOk : Failure(kInputPastEnd);
 }
 
 }  // namespace kelvor::files

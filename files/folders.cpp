@@ -1,10 +1,8 @@
-#include "files/folders.h"
-
+// The folder operations of the file-access layer.
 #include <string>
 
 #include "files/file_access.h"
 #include "files/names.h"
-#include "platform/os_files.h"
 
 namespace kelvor::files {
 namespace {
@@ -27,47 +25,47 @@ std::string_view FolderPart(std::string_view pattern) {
 
 }  // namespace
 
-void DeleteFiles(ErrorState& state, std::string_view given) {
-  if (given.empty()) return;
+Status FileAccess::DeleteFiles(std::string_view given) {
+  if (given.empty()) return kOk;
   std::string pattern(given.substr(0, kMaxPatternLength));
   if (EndsWithSeparator(pattern)) pattern += kAllFiles;
 
   os::FindHandle search;
   os::FoundEntry entry;
-  if (!os::FindFirstEntry(os::ToNativeName(pattern), &search, &entry)) {
-    return state.Record(kFileNotFound);
+  if (!os::FindFirstEntry(drive_, os::ToNativeName(pattern), &search, &entry)) {
+    return Failure(kFileNotFound);
   }
   os::NativeName folder = os::ToNativeName(FolderPart(pattern));
   // A file that cannot be deleted keeps no other from going: each one left
-  // keeps the disk full. The first failure is the one recorded.
+  // keeps the disk full. The first failure is the one returned.
   os::WinError first_failure = os::kSuccess;
   do {
     if (entry.attributes & kNotDeleted) continue;
-    os::WinError error = os::RemoveFile(folder + entry.name);
+    os::WinError error = os::RemoveFile(drive_, folder + entry.name);
     if (first_failure == os::kSuccess) first_failure = error;
   } while (os::FindNextEntry(search, &entry));
   os::EndFind(search);
-  state.RecordOsError(first_failure);
+  return FromOs(first_failure);
 }
 
-void MakeFolder(ErrorState& state, std::string_view path) {
-  if (HasWildcard(path)) return state.Record(kPathNotFound);
-  state.RecordOsError(os::MakeDirectory(os::ToNativeName(path.substr(0, kMaxNameLength))));
+Status FileAccess::MakeFolder(std::string_view path) {
+  if (HasWildcard(path)) return Failure(kPathNotFound);
+  return FromOs(os::MakeDirectory(drive_, os::ToNativeName(path.substr(0, kMaxNameLength))));
 }
 
-void RemoveFolder(ErrorState& state, std::string_view path) {
-  if (HasWildcard(path)) return state.Record(kPathNotFound);
-  os::WinError error = os::DeleteDirectory(os::ToNativeName(path.substr(0, kMaxNameLength)));
-  if (error == os::kSuccess) return;
-  ErrorNumber number = MapOsError(error);
-  state.Record(number == kFileNotFound ? kPathNotFound : number);
+Status FileAccess::RemoveFolder(std::string_view path) {
+  if (HasWildcard(path)) return Failure(kPathNotFound);
+  Status status =
+      FromOs(os::DeleteDirectory(drive_, os::ToNativeName(path.substr(0, kMaxNameLength))));
+  if (status.number == kFileNotFound) status.number = kPathNotFound;
+  return status;
 }
 
-bool IsExistingFile(std::string_view path) {
+bool FileAccess::IsExistingFile(std::string_view path) {
   if (path.empty() || HasWildcard(path) || path.back() == ':') return false;
   os::FindHandle search;
   os::FoundEntry entry;
-  if (!os::FindFirstEntry(os::ToNativeName(path), &search, &entry)) return false;
+  if (!os::FindFirstEntry(drive_, os::ToNativeName(path), &search, &entry)) return false;
   os::EndFind(search);
   return (entry.attributes & kNotAFile) == 0;
 }

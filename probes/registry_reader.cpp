@@ -11,12 +11,10 @@ constexpr std::string_view kRootPrefix = "HKEY_";
 constexpr std::size_t kMaxNameLength = 255;  // subkey path and value name
 constexpr std::size_t kDataBufferSize = 2048;
 constexpr std::uint32_t kDataSizeGiven = 2047;  // one byte short: a zero always follows the data
-constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kKeyRead = 0x20019;     // KEY_READ
 constexpr os::WinError kSuccessCode = 0;
 
 }  // namespace
-
-void InitRegistryReader() {}
 
 os::RegistryKey RootKeyFromName(std::string_view name) {
   for (const os::PredefinedKey& root : os::kPredefinedKeys) {

@@ -10,11 +10,6 @@
 
 namespace kelvor::probes {
 
-// Start-up calls this once before any read. The reader's constants are fixed
-// at compile time, so there is nothing left to prepare; it stays as the one
-// place where a platform could.
-void InitRegistryReader();
-
 // The predefined key for an exact root-key name ("HKEY_CURRENT_USER"), or 0.
 os::RegistryKey RootKeyFromName(std::string_view name);
 

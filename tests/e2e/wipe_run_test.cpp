@@ -9,25 +9,22 @@
 #include <fstream>
 #include <optional>
 
-#include "engine/program_state.h"
-#include "engine/record_fill.h"
+#include "command_line/command_line_run.h"
 #include "fakes.h"
-#include "files/file_access.h"
 #include "platform/os_drives.h"
-#include "platform/os_files.h"
 #include "test_folder.h"
 #include "test_platform.h"
-#include "ui/start_up.h"
+#include "text/run_texts.h"
 
 namespace kelvor::engine {
 namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::uint64_t kGigabyte = 1 << 30;
 constexpr std::uint64_t kGigabyteChunk = 107374182;
 constexpr std::uint64_t kGigabyteFileSize = 10 * kGigabyteChunk;
-constexpr const char* kDeletingStatus =
-    "Deleting temporary files. This may take several minutes ...";
+constexpr const char* kDeletingStatus = text::kDeletingText;
 constexpr double kTenInTheMorning = 36000;
 constexpr std::uint64_t kCluster = 4096;  // of the ext4 test volume
 
@@ -63,16 +60,15 @@ std::vector<std::string> FolderContents(std::string_view drive) {
 
 class WipeRun : public testing::Test {
  protected:
-  void SetUp() override { Program().pause_flag = 0; }
   void TearDown() override {
-    files::SetWriteFault(nullptr);
     std::error_code ignored;
     for (std::string_view drive : {test::kSmallDrive, test::kLargeDrive, test::kExt4Drive}) {
       fs::remove_all(Native(drive), ignored);
     }
   }
-  void Run(std::string_view drive, WipeType type) {
-    RunWipe(std::string(drive), type, window_, clock_);
+  RunOutcome Wipe(std::string_view drive, WipeType type, files::WriteFault fault = {}) {
+    engine::Run run(drive[0], type, std::move(fault));
+    return RunWipe(run, window_, clock_);
   }
   // Runs `look` once, when the run starts deleting (all files are closed then).
   void BeforeDeletion(std::function<void()> look) {
@@ -82,8 +78,8 @@ class WipeRun : public testing::Test {
   }
   void ExpectCleanEnd(std::string_view drive) {
     EXPECT_FALSE(fs::exists(Native(drive))) << "the temporary folder is left";
-    EXPECT_TRUE(window_.messages.empty()) << window_.messages.front().text;
-    EXPECT_EQ(window_.progress_position, 0);
+    EXPECT_TRUE(window_.reports.empty()) << int{window_.reports.front()};
+    EXPECT_EQ(window_.finished, 1);
     ASSERT_FALSE(window_.statuses.empty());
     EXPECT_EQ(window_.statuses.front(), "Starting up ...");
     EXPECT_EQ(window_.statuses.back(), kDeletingStatus);
@@ -93,39 +89,47 @@ class WipeRun : public testing::Test {
   test::FakeClock clock_{kTenInTheMorning, 1};  // every reading one second later
 };
 
-// Paused in the middle of the gigabyte part for five pump steps, the run
-// writes nothing and sleeps between them; then it goes on.
-TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnesAndNothingIsWrittenWhilePaused) {
+// The free space, measured before the record stage's reserve is written,
+// sizes the parts: the remainder part whole, then the gigabyte part, which
+// the reserve makes end at "disk full" a little early. Paused in the middle
+// of the gigabyte part for five pump steps, the run writes nothing and
+// sleeps between them; then it goes on.
+TEST_F(WipeRun, TheFreeSpaceSizesThePartsAndNothingIsWrittenWhilePaused) {
   const fs::path kelvor1 = Native(test::kLargeDrive, "Kelvor1.dat");
   Scan kelvor0, kelvor1_scan;
   std::vector<std::uintmax_t> sizes_while_paused;
   window_.on_pump = [&] {
-    if (window_.progress_steps == 1 && kelvor1_scan.length == 0) {
-      kelvor1_scan = ScanFile(kelvor1, '\xff');
-    } else if (Program().pause_flag == 1) {
+    if (window_.paused) {
       sizes_while_paused.push_back(fs::file_size(kelvor1));
-      if (sizes_while_paused.size() == 5) Program().pause_flag = 0;  // Resume
+      if (sizes_while_paused.size() == 5) window_.paused = false;  // Resume
     } else if (sizes_while_paused.empty() && fs::exists(kelvor1) &&
                window_.statuses.back().find("Est Time Remaining") != std::string::npos) {
-      Program().pause_flag = 1;  // what the Pause button does
+      window_.paused = true;  // what the Pause button does
     }
   };
-  BeforeDeletion([&] { kelvor0 = ScanFile(Native(test::kLargeDrive, "Kelvor0.dat"), '\xff'); });
-  Run(test::kLargeDrive, kAllOnes);
-  EXPECT_EQ(kelvor1_scan.length, kGigabyteFileSize);
-  EXPECT_EQ(kelvor1_scan.others, 0u);
-  EXPECT_GT(kelvor0.length, 200u << 20);
+  BeforeDeletion([&] {
+    kelvor0 = ScanFile(Native(test::kLargeDrive, "Kelvor0.dat"), '\xff');
+    kelvor1_scan = ScanFile(kelvor1, '\xff');
+  });
+  RunOutcome outcome = Wipe(test::kLargeDrive, kAllOnes);
+  ASSERT_EQ(window_.started.size(), 1u);
+  EXPECT_EQ(window_.started[0].parts, 1);
+  std::uint64_t remainder = window_.started[0].free_bytes % kGigabyte;
+  EXPECT_EQ(kelvor0.length, remainder / 10 * 10);
   EXPECT_EQ(kelvor0.others, 0u);
+  EXPECT_GT(kelvor1_scan.length, 9 * kGigabyteChunk);
+  EXPECT_LT(kelvor1_scan.length, kGigabyteFileSize);
+  EXPECT_EQ(kelvor1_scan.others, 0u);
+  EXPECT_EQ(outcome.bytes_written, kelvor0.length + kelvor1_scan.length);
   EXPECT_EQ(window_.progress_maximum, 1);
-  EXPECT_EQ(window_.progress_step, 1);
-  EXPECT_EQ(window_.progress_steps, 1);
-  // A second per chunk: 102.4 MB/sec, and no gigabyte part after this one.
+  // A second per chunk: 102.4 MB/sec, and no gigabyte part after this one;
+  // the last chunk met the full disk.
   EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
                        "Rate:  102.4 MB/sec. Est Time Remaining:  0 sec."),
-            10);
+            9);
   ASSERT_EQ(sizes_while_paused.size(), 5u);
   EXPECT_EQ(sizes_while_paused.front(), sizes_while_paused.back());
-  EXPECT_LT(sizes_while_paused.front(), kGigabyteFileSize) << "no pump step inside the part";
+  EXPECT_LT(sizes_while_paused.front(), 9 * kGigabyteChunk) << "no pump step inside the part";
   EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
                        "Paused. Select Resume to continue, or Cancel to end ..."),
             5);
@@ -136,11 +140,12 @@ TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnesAndNothingIsWrittenWhilePause
 // The volume refuses a write that does not fit whole, as NTFS does; what
 // Linux and Wine would write of it in part is left to the run's smaller writes.
 TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly) {
-  files::SetWriteFault([](std::size_t count) {
+  auto whole_or_nothing = [](std::size_t count) {
     std::uint64_t free_bytes = 0;
-    os::QueryFreeBytes(test::kExt4Drive, &free_bytes);
+    os::DriveHold nothing_held;
+    os::QueryFreeBytes(nothing_held, test::kExt4Drive, &free_bytes);
     return count > free_bytes ? os::kDiskFull : os::kSuccess;
-  });
+  };
   // Whenever the run lets the window in, every byte written so far is on the
   // device but for the last chunk, whose flush is under way: each chunk was
   // flushed in the next one's interval, so the rate measures the device, not
@@ -160,12 +165,15 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly
   window_.on_pump = [&] { most_behind = std::max(most_behind, behind()); };
   window_.on_status = [&](const std::string& text) {
     // The fill has filled the drive; the reserve for the record files is still held.
-    if (text == kRecordFillText) os::QueryFreeBytes(test::kExt4Drive, &free_left);
+    if (text == text::kRecordFillText) {
+      os::DriveHold nothing_held;
+      os::QueryFreeBytes(nothing_held, test::kExt4Drive, &free_left);
+    }
     if (text != kDeletingStatus) return;
     behind_at_deletion = behind();
     kelvor1_length = fs::file_size(Native(test::kExt4Drive, "Kelvor1.dat"));
   };
-  Run(test::kExt4Drive, kAllZeros);
+  Wipe(test::kExt4Drive, kAllZeros, whole_or_nothing);
   EXPECT_GT(kelvor1_length, 0u);
   EXPECT_LT(kelvor1_length, kGigabyteFileSize);
   EXPECT_LT(free_left, kCluster);
@@ -187,17 +195,63 @@ TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
   });
   // The letter alone, in lower case, names the drive as well.
   const std::string small_letter(1, static_cast<char>(std::tolower(test::kSmallDrive[0])));
-  EXPECT_EQ(ui::RunCommandLine(small_letter + " /B", window_, clock_), ui::kExitClean);
+  EXPECT_EQ(command_line::RunCommandLine(small_letter + " /B", window_, clock_),
+            command_line::kExitClean);
   EXPECT_EQ(files, std::vector<std::string>{"Kelvor0.dat"});
   EXPECT_EQ(start.find_first_not_of('\0'), std::string::npos) << "not All 0's";
-  EXPECT_EQ(window_.progress_maximum, 0);
+  EXPECT_EQ(window_.started.at(0).parts, 0);
   EXPECT_EQ(window_.progress_steps, 0);
+  EXPECT_TRUE(window_.reports.empty());
   std::size_t statuses = window_.statuses.size();
   for (const char* first : {"Q:", "A:", "/B", "\t", "X\"S"}) {
-    EXPECT_EQ(ui::RunCommandLine(first, window_, clock_), ui::kExitDriveNotListed) << first;
+    EXPECT_EQ(command_line::RunCommandLine(first, window_, clock_),
+              command_line::kExitDriveNotListed)
+        << first;
   }
   EXPECT_EQ(window_.statuses.size(), statuses) << "a run began";
   ExpectCleanEnd(test::kSmallDrive);
+}
+
+// A run tells its window what happens in order: it starts, writes chunks
+// until the disk is full, fills the free records, deletes, finishes. A
+// second run on another volume, started and ended inside a pump step of the
+// first, shares nothing with it: each holds its own drive and files.
+TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
+  test::FakeWindow inner;
+  RunOutcome inner_outcome;
+  window_.on_pump = [&] {
+    if (window_.chunks.size() != 1 || inner.finished) return;
+    engine::Run second(test::kWorkDrive[0], kAllZeros);
+    inner_outcome = RunWipe(second, inner, clock_);
+  };
+  RunOutcome outcome = Wipe(test::kSmallDrive, kAllOnes);
+  for (const test::FakeWindow* window : {&window_, &inner}) {
+    EXPECT_EQ(window->stages,
+              (std::vector<Stage>{Stage::kStarting, Stage::kRecords, Stage::kDeleting}))
+        << "the remainder part ends at the full disk";
+    ASSERT_EQ(window->started.size(), 1u);
+    EXPECT_EQ(window->started[0].parts, 0);
+    EXPECT_FALSE(window->chunks.empty());
+    EXPECT_EQ(window->finished, 1);
+    EXPECT_TRUE(window->reports.empty());
+  }
+  EXPECT_GT(outcome.bytes_written, window_.started[0].free_bytes - (32u << 20));
+  EXPECT_GT(inner_outcome.bytes_written, inner.started[0].free_bytes - (32u << 20));
+  EXPECT_FALSE(fs::exists(Native(test::kWorkDrive)));
+  ExpectCleanEnd(test::kSmallDrive);
+}
+
+// A drive where no folder can be made writes nothing and reports both
+// failures, the writing's and the deletion's, after the deletion.
+TEST_F(WipeRun, AFailedRunReportsAfterTheDeletion) {
+  RunOutcome outcome = Wipe(test::kReadOnlyDrive, kAllOnes);
+  EXPECT_EQ(window_.stages, (std::vector<Stage>{Stage::kStarting, Stage::kDeleting}));
+  EXPECT_TRUE(window_.chunks.empty());
+  EXPECT_EQ(window_.reports,
+            (std::vector<files::ErrorNumber>{files::kPathNotFound, files::kFileNotFound}));
+  ASSERT_EQ(outcome.reports.size(), 2u);
+  EXPECT_EQ(outcome.bytes_written, 0u);
+  EXPECT_EQ(command_line::ExitCodeOf(outcome), command_line::kExitReported);
 }
 
 }  // namespace

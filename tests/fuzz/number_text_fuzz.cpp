@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/number_text.h"
+#include "text/number_text.h"
 
 namespace {
 

@@ -20,11 +20,12 @@ class Chunks : public testing::Test {
   }
   Chunk Build(WipeType type, std::uint64_t part, const std::string& source = "") {
     Chunk chunk;
-    EXPECT_TRUE(BuildChunk(state_, type, part, source, &chunk));
+    EXPECT_EQ(BuildChunk(files_, type, part, source, &chunk).number, files::kNoError);
     return chunk;
   }
   test::TestFolder folder_;
-  files::ErrorState state_;
+  os::DriveHold nothing_held_;
+  files::FileAccess files_{nothing_held_};
 };
 
 // A tenth of the part, rounded down; of a gigabyte part's chunk of one byte
@@ -52,7 +53,6 @@ TEST_F(Chunks, RandomBytesTakeATenthRoundedHalvesToEven) {
   std::string first(1000, '\0');
   RandomBytes(first.data(), first.size());
   EXPECT_EQ(chunk.substr(0, 1000), first);
-  EXPECT_EQ(state_.Number(), files::kNoError);
 }
 
 // A pattern file up to a tenth of the part is repeated (rounded to whole
@@ -70,15 +70,15 @@ TEST_F(Chunks, APatternFileIsRepeatedOrCut) {
   for (std::uint64_t part : {9999u, 100u}) {
     EXPECT_EQ(Held(kBinaryBlocks, part, source), pattern.substr(0, part / 10)) << part;
   }
-  EXPECT_EQ(state_.Number(), files::kNoError);
 
-  files::ErrorState holder;  // the pattern file is being written: it cannot be read
-  files::OpenFile(holder, source, files::FileMode::kOutput, 3);
-  state_.SetTrap();
+  // The pattern file is being written: it cannot be read, and the chunk
+  // holds pseudo-random bytes for a run that writes on.
+  ASSERT_EQ(files_.OpenFile(source, files::FileMode::kOutput, 3).number, files::kNoError);
   Chunk chunk;
-  EXPECT_FALSE(BuildChunk(state_, kBinaryBlocks, kBytesPerGigabyte, source, &chunk));
-  EXPECT_EQ(state_.Number(), files::kPermissionDenied);
-  files::CloseAllFiles(holder);
+  EXPECT_EQ(BuildChunk(files_, kBinaryBlocks, 10000, source, &chunk).number,
+            files::kPermissionDenied);
+  EXPECT_EQ(chunk.size(), 1000u);
+  EXPECT_NE(chunk.held(), pattern);
 }
 
 // A chunk goes to the device straight from its memory where the file's
@@ -92,13 +92,17 @@ TEST_F(Chunks, ChunksReachTheFileWholeWhereverTheyStand) {
   char* room = blocks.Allocate(kLarge);
   for (std::size_t i = 0; i < kLarge; ++i) room[i] = static_cast<char>(i * 7 ^ i >> 12);
   Chunk ones = Build(kAllOnes, 10 * kLarge);
-  files::OpenFile(state_, name, files::FileMode::kNewBinary, 1);
-  EXPECT_EQ(blocks.WriteTo(state_, 1, 0, kLarge), kLarge);  // from an aligned position
-  EXPECT_EQ(blocks.WriteTo(state_, 1, 0, kLarge), kLarge);  // from an unaligned one
-  EXPECT_EQ(ones.WriteTo(state_, 1, 0, kLarge), kLarge);
-  EXPECT_EQ(blocks.WriteTo(state_, 1, 3, 2), 2u);
-  files::CloseFile(state_, 1);
-  EXPECT_EQ(state_.Number(), files::kNoError);
+  ASSERT_EQ(files_.OpenFile(name, files::FileMode::kNewBinary, 1).number, files::kNoError);
+  auto write = [this](const Chunk& chunk, std::size_t offset, std::size_t count) {
+    std::size_t written = 0;
+    EXPECT_EQ(chunk.WriteTo(files_, 1, offset, count, &written).number, files::kNoError);
+    return written;
+  };
+  EXPECT_EQ(write(blocks, 0, kLarge), kLarge);  // from an aligned position
+  EXPECT_EQ(write(blocks, 0, kLarge), kLarge);  // from an unaligned one
+  EXPECT_EQ(write(ones, 0, kLarge), kLarge);
+  EXPECT_EQ(write(blocks, 3, 2), 2u);
+  EXPECT_EQ(files_.CloseFile(1).number, files::kNoError);
 
   std::string back = test::ReadWholeFile(test::HostPath(name));
   std::filesystem::remove(test::HostPath(name));

@@ -29,12 +29,11 @@ class DriveListLinesIn : public testing::Test {
   bool SplitIn(std::string_view folder) {
     fs::current_path(test::HostPath(folder));
     return test::FileCameOrWentWhile(fs::current_path(), [] {
-      std::int16_t count = 0;
-      std::string text = BuildDriveList(count);
+      DriveList drives = BuildDriveList();
       std::string joined;
-      for (const std::string& line : DriveListLines(text, count)) joined += line + "\r\n";
-      EXPECT_GT(count, 0);
-      EXPECT_EQ(joined, text);
+      for (const std::string& line : DriveListLines(drives)) joined += line + "\r\n";
+      EXPECT_FALSE(drives.empty());
+      EXPECT_EQ(joined, DriveListText(drives));
     });
   }
   fs::path original_folder_ = fs::current_path();

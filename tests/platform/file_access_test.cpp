@@ -13,63 +13,57 @@ namespace {
 
 using test::TestFolder;
 
-class FileAccess : public testing::Test {
+class FileAccessTest : public testing::Test {
  protected:
-  void TearDown() override {
-    ErrorState ignored;
-    CloseAllFiles(ignored);
-  }
-  // The error the statement recorded, cleared for the next one.
-  ErrorNumber Taken() {
-    ErrorNumber number = state_.Number();
-    state_.Clear();
-    return number;
+  // The number of a statement's status.
+  static ErrorNumber N(Status status) { return status.number; }
+  std::size_t Read(FileNumber number, char* into, std::size_t count) {
+    std::size_t read = 0;
+    EXPECT_EQ(N(files_.ReadBytes(number, into, count, &read)), kNoError);
+    return read;
   }
   TestFolder folder_;
-  ErrorState state_;
+  os::DriveHold nothing_held_;
+  FileAccess files_{nothing_held_};
 };
 
-TEST_F(FileAccess, AReadBinaryFileIsOnlyReadAndSharedWithOtherReadersButNotWriters) {
+TEST_F(FileAccessTest, AReadBinaryFileIsOnlyReadAndSharedWithOtherReadersButNotWriters) {
   // A file on a read-only volume: not even an administrator may write it.
   const std::string name =
       std::string(test::kReadOnlyDrive) + "\\" + std::string(test::kReadOnlyFile);
-  OpenFile(state_, name, FileMode::kReadBinary, 1);
-  OpenFile(state_, name, FileMode::kReadBinary, 2);
-  ASSERT_EQ(Taken(), kNoError);
+  ASSERT_EQ(N(files_.OpenFile(name, FileMode::kReadBinary, 1)), kNoError);
+  ASSERT_EQ(N(files_.OpenFile(name, FileMode::kReadBinary, 2)), kNoError);
   char bytes[100];
-  EXPECT_EQ(ReadBytes(state_, 1, bytes, 4), 4u);
+  EXPECT_EQ(Read(1, bytes, 4), 4u);
   EXPECT_EQ(std::string_view(bytes, 4), test::kReadOnlyFileText.substr(0, 4));
-  std::size_t read = ReadBytes(state_, 2, bytes, sizeof bytes);  // stops at the end
+  std::size_t read = Read(2, bytes, sizeof bytes);  // stops at the end
   EXPECT_EQ(std::string_view(bytes, read), test::kReadOnlyFileText);
-  EXPECT_EQ(ReadBytes(state_, 2, bytes, sizeof bytes), 0u);
-  EXPECT_EQ(Taken(), kNoError);
+  EXPECT_EQ(Read(2, bytes, sizeof bytes), 0u);
 
-  OpenFile(state_, folder_ / "missing.bmp", FileMode::kReadBinary, 3);
-  EXPECT_EQ(Taken(), kFileNotFound);
+  EXPECT_EQ(N(files_.OpenFile(folder_ / "missing.bmp", FileMode::kReadBinary, 3)), kFileNotFound);
   EXPECT_FALSE(std::filesystem::exists(folder_.Native("missing.bmp")));  // never created
 
-  OpenFile(state_, folder_ / "mine.dat", FileMode::kNewBinary, 4);
-  OpenFile(state_, folder_ / "mine.dat", FileMode::kReadBinary, 5);
-  EXPECT_EQ(Taken(), kPermissionDenied);
+  EXPECT_EQ(N(files_.OpenFile(folder_ / "mine.dat", FileMode::kNewBinary, 4)), kNoError);
+  EXPECT_EQ(N(files_.OpenFile(folder_ / "mine.dat", FileMode::kReadBinary, 5)), kPermissionDenied);
 }
 
 // Seen on the device's own count of bytes written, not through the cache:
 // the files are still open.
-TEST_F(FileAccess, FlushingSendsTheDataOfAnyModeToTheDevice) {
+TEST_F(FileAccessTest, FlushingSendsTheDataOfAnyModeToTheDevice) {
   const std::string binary = std::string(test::kExt4Drive) + "\\flushed.dat";
   const std::string text = std::string(test::kExt4Drive) + "\\flushed.txt";
   constexpr std::size_t kLength = 512 << 10;  // small: the Linux build writes it through the cache
   std::optional<std::uint64_t> before = test::BytesWrittenToDevice(test::kExt4Drive);
   ASSERT_TRUE(before) << "the test cannot see the volume's device";
-  OpenFile(state_, binary, FileMode::kNewBinary, 1);
-  OpenFile(state_, text, FileMode::kOutput, 2);
-  WriteBytes(state_, 1, std::string(kLength, 'z'));
-  WriteText(state_, 2, std::string(kLength, 't'));
-  FlushFile(state_, 1);
-  FlushFile(state_, 2);
-  EXPECT_EQ(Taken(), kNoError);
+  ASSERT_EQ(N(files_.OpenFile(binary, FileMode::kNewBinary, 1)), kNoError);
+  ASSERT_EQ(N(files_.OpenFile(text, FileMode::kOutput, 2)), kNoError);
+  std::size_t written = 0;
+  EXPECT_EQ(N(files_.WriteBytes(1, std::string(kLength, 'z'), &written)), kNoError);
+  EXPECT_EQ(N(files_.WriteText(2, std::string(kLength, 't'))), kNoError);
+  EXPECT_EQ(N(files_.FlushFile(1)), kNoError);
+  EXPECT_EQ(N(files_.FlushFile(2)), kNoError);
   EXPECT_GE(*test::BytesWrittenToDevice(test::kExt4Drive) - *before, 2 * kLength);
-  CloseAllFiles(state_);
+  EXPECT_EQ(N(files_.CloseAllFiles()), kNoError);
   for (const std::string& name : {binary, text}) std::filesystem::remove(test::HostPath(name));
 }
 

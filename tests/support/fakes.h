@@ -1,50 +1,61 @@
-// A window and a clock for runs in tests: the window records what the run
-// shows and lets the test act inside the run's pump steps; the clock moves on
-// by a fixed step at every reading.
+// A window and a clock for runs in tests: the window records the run's
+// events, and the status texts and progress the main window would show for
+// them, and lets the test act inside the run's pump steps; the clock moves
+// on by a fixed step at every reading.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/clock.h"
 #include "engine/run_window.h"
+#include "window/status_texts.h"
 
 namespace kelvor::test {
 
 class FakeWindow : public engine::RunWindow {
  public:
-  struct Message {
-    std::string text;
-    std::string caption;
-    std::uint32_t style;
-  };
-
-  void SetStatus(std::string_view text) override {
-    statuses.emplace_back(text);
-    if (on_status) on_status(statuses.back());
+  void OnStage(engine::Stage stage) override {
+    stages.push_back(stage);
+    if (stage == engine::Stage::kGigabyteParts) progress_maximum = parts;
+    if (std::optional<std::string> text = window::StageText(stage)) Status(*text);
   }
-  void SetProgressRange(std::int32_t maximum) override { progress_maximum = maximum; }
-  void SetProgressStep(std::int32_t step) override { progress_step = step; }
-  void StepProgress() override {
-    progress_position += progress_step;
-    ++progress_steps;
+  void OnStarted(const engine::RunStart& start) override {
+    started.push_back(start);
+    parts = start.parts;
   }
-  void SetProgressPosition(std::int32_t position) override { progress_position = position; }
-  void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override {
-    messages.push_back({std::string(text), std::string(caption), style});
+  void OnChunkWritten(const engine::ChunkWritten& chunk) override {
+    chunks.push_back(chunk);
+    Status(window::ChunkText(chunk));
   }
+  void OnPartWritten(std::int32_t) override { ++progress_steps; }
+  void OnPaused() override { Status("Paused. Select Resume to continue, or Cancel to end ..."); }
+  void OnError(files::Status report) override { reports.push_back(report.number); }
+  void OnFinished(const engine::RunOutcome&) override { ++finished; }
   void PumpStep() override {
     if (on_pump) on_pump();
   }
+  bool PauseRequested() override { return paused; }
 
+  std::vector<engine::Stage> stages;
+  std::vector<engine::RunStart> started;
+  std::vector<engine::ChunkWritten> chunks;
   std::vector<std::string> statuses;
-  std::vector<Message> messages;
-  std::int32_t progress_maximum = -1;
-  std::int32_t progress_step = 0;
-  std::int32_t progress_position = -1;
+  std::vector<files::ErrorNumber> reports;
+  std::int32_t parts = 0;
+  std::int32_t progress_maximum = -1;  // set when the gigabyte parts begin
   int progress_steps = 0;
+  int finished = 0;
+  bool paused = false;  // what the Pause button sets
   std::function<void()> on_pump;
   std::function<void(const std::string&)> on_status;
+
+ private:
+  void Status(const std::string& text) {
+    statuses.push_back(text);
+    if (on_status) on_status(text);
+  }
 };
 
 class FakeClock : public engine::Clock {

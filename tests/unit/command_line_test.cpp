@@ -1,8 +1,8 @@
-#include "ui/command_line.h"
+#include "command_line/command_line.h"
 
 #include <gtest/gtest.h>
 
-namespace kelvor::ui {
+namespace kelvor::command_line {
 namespace {
 
 using Cases = std::initializer_list<std::pair<const char*, const char*>>;
@@ -60,4 +60,4 @@ TEST(WipeTypeFromOptions, ZeroForBlocksCapitalBForAllZerosAndBDecides) {
 }
 
 }  // namespace
-}  // namespace kelvor::ui
+}  // namespace kelvor::command_line

@@ -24,13 +24,14 @@ unsigned FakeDriveType(std::string_view root_path) {
 }
 
 TEST(DriveList, ListsTheFourTypesInLetterOrderFromCToZ) {
-  std::int16_t count = -1;
-  EXPECT_EQ(BuildDriveList(count, FakeDriveType),
+  DriveList drives = BuildDriveList(FakeDriveType);
+  EXPECT_EQ(DriveListText(drives),
             "C:\\    Fixed Drive\r\n"
             "E:\\    Removable Disk Drive\r\n"
             "H:\\    Network Drive\r\n"
             "Z:\\    Ram Disk Drive\r\n");
-  EXPECT_EQ(count, 4);
+  ASSERT_EQ(drives.size(), 4u);
+  EXPECT_EQ(drives[1].letter, 'E');
   ASSERT_EQ(asked.size(), 24u);  // never A or B
   EXPECT_EQ(asked.front(), "C:\\");
   EXPECT_EQ(asked.back(), "Z:\\");

@@ -2,16 +2,15 @@
 // that; the test runs natively, where death tests are at home.
 #include <gtest/gtest.h>
 
-#include "files/error_state.h"
+#include "files/status.h"
 
 namespace kelvor::files {
 namespace {
 
-TEST(ErrorStateDeathTest, AFatalNumberEndsTheProcessWith255) {
-  ErrorState state;
-  state.SetTrap();
-  EXPECT_EXIT(state.Record(kGlobalMemoryCorrupt), testing::ExitedWithCode(kFatalExitCode), "");
-  EXPECT_EXIT(state.Record(MapOsError(9)), testing::ExitedWithCode(kFatalExitCode), "");
+TEST(StatusDeathTest, AFatalNumberEndsTheProcessWith255) {
+  EXPECT_EXIT((void)Failure(kGlobalMemoryCorrupt), testing::ExitedWithCode(kFatalExitCode), "");
+  EXPECT_EXIT((void)FromOs(9), testing::ExitedWithCode(kFatalExitCode), "");
+  EXPECT_EQ(Failure(kNoError).number, kInternalError);
 }
 
 }  // namespace

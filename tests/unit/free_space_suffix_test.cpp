@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "engine/free_space.h"
+#include "text/free_space.h"
 
-namespace kelvor::engine {
+namespace kelvor::text {
 namespace {
 
 constexpr std::uint64_t kGiB = 1073741824;
@@ -22,4 +22,4 @@ TEST(FreeSpaceSuffix, GigabytesFromOneUpMegabytesBelow) {
 }
 
 }  // namespace
-}  // namespace kelvor::engine
+}  // namespace kelvor::text

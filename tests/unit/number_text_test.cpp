@@ -1,4 +1,4 @@
-#include "engine/number_text.h"
+#include "text/number_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 #include <tuple>
 
-namespace kelvor::engine {
+namespace kelvor::text {
 namespace {
 
 constexpr int D = kDoubleDigits, S = kSingleDigits;  // the digits of a double, of a single
@@ -61,4 +61,4 @@ TEST(RoundToDecimals, HalvesGoToTheEvenNeighbourAndInfinityAndNotANumberStay) {
 }
 
 }  // namespace
-}  // namespace kelvor::engine
+}  // namespace kelvor::text

@@ -1,10 +1,11 @@
-#include "engine/progress_text.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
 
-namespace kelvor::engine {
+#include "engine/clock.h"
+#include "text/run_texts.h"
+
+namespace kelvor::text {
 namespace {
 
 TEST(ProgressText, RateAndTimeRemaining) {
@@ -24,10 +25,10 @@ TEST(ProgressText, RateAndTimeRemaining) {
 }
 
 TEST(ClockArithmetic, SecondsOfDayAndSpansOverMidnight) {
-  EXPECT_DOUBLE_EQ(SecondsOfDay({2026, 12, 34, 56, 789}), 45296.789);
-  EXPECT_EQ(ElapsedSeconds(100, 103), 3);
-  EXPECT_EQ(ElapsedSeconds(86399, 1), 2);  // 23:59:59 to 00:00:01
+  EXPECT_DOUBLE_EQ(engine::SecondsOfDay({2026, 12, 34, 56, 789}), 45296.789);
+  EXPECT_EQ(engine::ElapsedSeconds(100, 103), 3);
+  EXPECT_EQ(engine::ElapsedSeconds(86399, 1), 2);  // 23:59:59 to 00:00:01
 }
 
 }  // namespace
-}  // namespace kelvor::engine
+}  // namespace kelvor::text

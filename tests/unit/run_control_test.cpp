@@ -1,14 +1,13 @@
-#include "ui/run_control.h"
+#include "window/run_control.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "engine/program_state.h"
 #include "fakes.h"
-#include "ui/control_ids.h"
+#include "window/control_ids.h"
 
-namespace kelvor::ui {
+namespace kelvor::window {
 namespace {
 
 // The main window's controls as plain state.
@@ -35,12 +34,16 @@ struct FakeControls : WindowControls {
   std::map<int, std::string> texts;
   std::map<int, bool> checked{{kAllOnesButton, true}};
   os::WindowHandle focus = os::kNoWindow;
-  std::vector<test::FakeWindow::Message> messages;
+  struct Message {
+    std::string text;
+    std::string caption;
+    std::uint32_t style;
+  };
+  std::vector<Message> messages;
 };
 
 class RunControlTest : public testing::Test {
  protected:
-  void SetUp() override { engine::Program() = {}; }
   // A control's notification (0: a click) in a command message's wparam.
   void Command(int id, std::uintptr_t notification = 0) {
     control_.OnMessage(kCommand, notification << 16 | static_cast<std::uintptr_t>(id), 0);
@@ -49,18 +52,22 @@ class RunControlTest : public testing::Test {
   struct Run {
     std::string drive;
     engine::WipeType type;
+    bool paused;  // when it began
   };
   FakeControls window_;
   test::FakeClock clock_{36000, 1};
   std::vector<Run> runs_;
   std::function<void()> during_run_;  // what the user does inside a run
   std::vector<int> ended_with_;
-  RunControl control_{window_,
-                      [this](const std::string& drive, engine::WipeType type) {
-                        runs_.push_back({drive, type});
-                        if (during_run_) during_run_();
-                      },
-                      [this](int code) { ended_with_.push_back(code); }, clock_};
+  RunControl MakeControl(bool virtual_machine) {
+    return {window_,
+            [this](engine::Run& run) {
+              runs_.push_back({run.drive_root, run.wipe_type, control_.paused()});
+              if (during_run_) during_run_();
+            },
+            [this](int code) { ended_with_.push_back(code); }, clock_, virtual_machine};
+  }
+  RunControl control_ = MakeControl(false);
 };
 
 // Start with no drive selected, another notification of Start, and the
@@ -117,8 +124,10 @@ TEST_F(RunControlTest, CancelEndsTheProgramAndACloseDuringARunCancelsPausedOrNot
     if (runs_.size() == 1) Command(kPauseButton);
   };
   Command(kStartButton);
-  Command(kStartButton);  // this time paused
+  Command(kStartButton);  // this time paused: the pause outlasts the run
   EXPECT_EQ(ended_with_, (std::vector<int>{0, 0, 0}));
+  ASSERT_EQ(runs_.size(), 2u);
+  EXPECT_TRUE(runs_[1].paused);
   EXPECT_EQ(window_.texts[kStatusLine], "Select a drive above ...");
   control_.OnMessage(kClose, 0, 0);  // idle: the window just closes
   EXPECT_EQ(ended_with_.size(), 3u);
@@ -144,11 +153,10 @@ TEST_F(RunControlTest, TheAboutBox) {
   EXPECT_EQ(window_.messages[0].text,
             "Kelvor\r\rCopyright (C) 2026 the Kelvor developers\r\rMade by the Kelvor developers.");
   clock_.year = 2029;
-  engine::Program().vm_flag = 1;
-  EXPECT_EQ(control_.AboutText(),
+  EXPECT_EQ(MakeControl(true).AboutText(),
             "Kelvor\r\rCopyright (C) 2026-2029 the Kelvor developers\r\rMade by the Kelvor "
             "developers.\rAppears to be running inside a Virtual Machine.");
 }
 
 }  // namespace
-}  // namespace kelvor::ui
+}  // namespace kelvor::window

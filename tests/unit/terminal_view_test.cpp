@@ -1,26 +1,22 @@
-#include "ui/terminal_view.h"
+#include "command_line/terminal_view.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "engine/cleanup.h"
-#include "engine/progress_text.h"
-
-namespace kelvor::ui {
+namespace kelvor::command_line {
 namespace {
 
 using namespace std::chrono_literals;
+using engine::Stage;
 constexpr std::uint64_t kGigabyte = 1 << 30;
 
-// A terminal view writing into a temporary file, measured with a clock and a
-// free-space figure that the test sets.
+// A terminal view writing into a temporary file, measured with a clock that
+// the test moves on.
 class TerminalViewTest : public testing::Test {
  protected:
   std::unique_ptr<TerminalView> MakeView(bool interactive) {
-    return std::make_unique<TerminalView>(
-        out_, interactive, TerminalView::Gauges{[this] { return now_; }, [this] { return free_; }},
-        nullptr);
+    return std::make_unique<TerminalView>(out_, interactive, nullptr, [this] { return now_; });
   }
   std::string Written() {
     std::string text(static_cast<std::size_t>(std::ftell(out_)), '\0');
@@ -29,34 +25,33 @@ class TerminalViewTest : public testing::Test {
     return text;
   }
   void TearDown() override { std::fclose(out_); }
-  // Moves the clock on and sets the free space, then shows the status.
-  void Status(TerminalView& view, std::chrono::milliseconds after, std::uint64_t free,
-              std::string_view text) {
+  // Moves the clock on, then tells the view of a chunk of `bytes`.
+  void Chunk(TerminalView& view, std::chrono::milliseconds after, std::uint64_t bytes,
+             std::int32_t part) {
     now_ += after;
-    free_ = free;
-    view.SetStatus(text);
+    view.OnChunkWritten({part, 3, bytes, 0});
+  }
+  void Stage(TerminalView& view, std::chrono::milliseconds after, engine::Stage stage) {
+    now_ += after;
+    view.OnStage(stage);
   }
 
   std::FILE* out_ = std::tmpfile();
   TerminalView::Clock::time_point now_{};
-  std::uint64_t free_ = 3 * kGigabyte;
-  // What the engine says after a chunk, in whole seconds of the time of day.
-  std::string engine_rate_ = engine::RateText(107374182.4f);
-  std::string engine_estimate_ = engine::GigabyteStatusText(
-      107374182.4f, engine::TimeRemainingText(std::numeric_limits<float>::infinity()));
 };
 
 TEST_F(TerminalViewTest, OnATerminalOneLineWithABarAndTheMeasuredRateThenTheSummary) {
   auto view = MakeView(true);
-  view->SetStatus("Starting up ...");
-  view->SetStatus(engine_rate_);  // nothing written yet
-  view->SetProgressRange(3);
-  Status(*view, 2s, 2 * kGigabyte, engine_estimate_);
-  view->StepProgress();
-  Status(*view, 500ms, 3 * kGigabyte / 2, engine_estimate_);
-  Status(*view, 1500ms, 0, engine::kDeletingText);
+  view->OnStage(Stage::kStarting);
+  view->OnStarted({3 * kGigabyte, 3});
+  Chunk(*view, 0ms, 0, 0);  // nothing written yet
+  view->OnStage(Stage::kGigabyteParts);
+  Chunk(*view, 2s, kGigabyte, 1);
+  view->OnPartWritten(1);
+  Chunk(*view, 500ms, kGigabyte / 2, 2);
+  Stage(*view, 1500ms, Stage::kDeleting);
   now_ += 3s;  // the deleting is no writing
-  view->PrintSummary();
+  view->PrintSummary({3 * kGigabyte, 3, {}});
   EXPECT_EQ(
       Written(),
       "\rStarting up ...\x1b[K"
@@ -70,15 +65,14 @@ TEST_F(TerminalViewTest, OnATerminalOneLineWithABarAndTheMeasuredRateThenTheSumm
 }
 
 TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOneAlways) {
-  free_ = kGigabyte;
   auto view = MakeView(false);
-  view->SetStatus("Starting up ...");
-  free_ = 2 * kGigabyte;  // the fill files of a killed run, deleted: they count as free
-  view->PumpStep();
-  Status(*view, 4s, 3 * kGigabyte / 2, engine_rate_);
-  Status(*view, 1s, kGigabyte, engine_estimate_);
-  Status(*view, 1s, 0, engine::kDeletingText);
-  view->PrintSummary();
+  view->OnStage(Stage::kStarting);
+  view->OnStarted({2 * kGigabyte, 2});
+  Chunk(*view, 4s, kGigabyte / 2, 0);
+  Chunk(*view, 1s, kGigabyte / 2, 1);
+  view->OnPaused();  // within the five seconds: not shown
+  Stage(*view, 1s, Stage::kDeleting);
+  view->PrintSummary({2 * kGigabyte, 2, {}});
   EXPECT_EQ(Written(),
             "Starting up ...\n"
             "Rate: 204.8 MB/sec. Est Time Remaining: 5 sec.\n"
@@ -88,12 +82,12 @@ TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOn
 
 TEST_F(TerminalViewTest, NothingWrittenIsSaidSoWithoutARate) {
   auto view = MakeView(false);
-  Status(*view, 100ms, free_, engine::kDeletingText);
-  view->PrintSummary();
+  Stage(*view, 100ms, Stage::kDeleting);
+  view->PrintSummary({});
   EXPECT_EQ(Written(),
             "Deleting temporary files. This may take several minutes ...\n"
             "Wrote 0 MB in .1 s.\n");
 }
 
 }  // namespace
-}  // namespace kelvor::ui
+}  // namespace kelvor::command_line

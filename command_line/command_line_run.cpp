@@ -1,0 +1,29 @@
+#include "command_line/command_line_run.h"
+
+#include "command_line/command_line.h"
+#include "drives/drive_lines.h"
+#include "engine/wipe_run.h"
+
+namespace kelvor::command_line {
+
+std::optional<char> ListedDrive(const std::string& command_tail) {
+  char letter = RequestedDriveLetter(Argument(command_tail, 1));
+  if (!drives::IsListedLetter(drives::DriveListLines(drives::BuildDriveList()), letter)) {
+    return std::nullopt;
+  }
+  return letter;
+}
+
+int ExitCodeOf(const engine::RunOutcome& outcome) {
+  return outcome.reports.empty() ? kExitClean : kExitReported;
+}
+
+int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
+                   engine::Clock& clock) {
+  std::optional<char> letter = ListedDrive(command_tail);
+  if (!letter) return kExitDriveNotListed;
+  engine::Run run(*letter, WipeTypeFromOptions(command_tail));
+  return ExitCodeOf(engine::RunWipe(run, window, clock));
+}
+
+}  // namespace kelvor::command_line

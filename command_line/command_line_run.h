@@ -1,0 +1,29 @@
+// Command-line mode: one unattended wipe run of the drive that the first
+// argument names, chosen from the drive list as start-up reads it back, and
+// an exit code that tells scripts what happened.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/clock.h"
+#include "engine/run_window.h"
+
+namespace kelvor::command_line {
+
+inline constexpr int kExitClean = 0;           // the run showed no error report
+inline constexpr int kExitReported = 1;        // the run showed an error report
+inline constexpr int kExitDriveNotListed = 2;  // nothing was touched
+
+// The letter that the tail's first argument names, when the drive list
+// (carried through the probe file) has that drive.
+std::optional<char> ListedDrive(const std::string& command_tail);
+
+int ExitCodeOf(const engine::RunOutcome& outcome);
+
+// The whole mode, with the window the run reports to (errors still appear)
+// and the clock it measures with. Returns the exit code.
+int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
+                   engine::Clock& clock);
+
+}  // namespace kelvor::command_line

@@ -1,0 +1,138 @@
+#include "command_line/terminal_view.h"
+
+#include "platform/os_process.h"
+#include "platform/os_window.h"
+#include "text/number_text.h"
+#include "text/run_texts.h"
+
+namespace kelvor::command_line {
+namespace {
+
+constexpr auto kQuietInterval = std::chrono::seconds(5);
+constexpr int kBarWidth = 20;
+constexpr const char* kClearToEndOfLine = "\x1b[K";
+constexpr const char* kUnknown = " --";
+
+std::string Rounded(double value, int decimals) {
+  return text::NumberText(text::RoundToDecimals(value, decimals));
+}
+
+}  // namespace
+
+TerminalView::TerminalView(std::FILE* out, bool interactive, Interrupted on_interrupt, Now now)
+    : out_(out),
+      interactive_(interactive),
+      on_interrupt_(std::move(on_interrupt)),
+      now_(std::move(now)),
+      started_(now_()) {}
+
+double TerminalView::SecondsSinceStart() {
+  return std::chrono::duration<double>(now_() - started_).count();
+}
+
+// "Rate: 587.8 MB/sec. Est Time Remaining: 1.5 sec.", or "--" for what
+// nothing written yet can tell.
+std::string TerminalView::MeasuredStatus() {
+  double seconds = SecondsSinceStart();
+  if (written_ == 0 || seconds <= 0) {
+    return std::string("Rate:") + kUnknown + " Est Time Remaining:" + kUnknown;
+  }
+  double rate = written_ / seconds;
+  std::uint64_t left = free_at_start_ > written_ ? free_at_start_ - written_ : 0;
+  return "Rate:" + Rounded(rate / text::kBytesPerMegabyte, 1) +
+         " MB/sec. Est Time Remaining:" + text::TimeRemainingText(static_cast<float>(left / rate));
+}
+
+void TerminalView::Show(std::string status, bool always) {
+  status_ = std::move(status);
+  if (interactive_) return Draw();
+  Clock::time_point now = now_();
+  if (printed_any_ && !always && now - last_printed_ < kQuietInterval) return;
+  os::WriteWithoutWaiting(out_, status_ + "\n");
+  printed_any_ = true;
+  last_printed_ = now;
+}
+
+void TerminalView::OnStage(engine::Stage stage) {
+  switch (stage) {
+    case engine::Stage::kStarting:
+      return Show(text::kStartingText);
+    case engine::Stage::kGigabyteParts:
+      bar_parts_ = parts_;
+      return;
+    case engine::Stage::kRecords:
+      return Show(text::kRecordFillText);
+    case engine::Stage::kDeleting:
+      if (!finished_writing_) writing_seconds_ = SecondsSinceStart();
+      finished_writing_ = true;
+      return Show(text::kDeletingText, true);
+  }
+}
+
+void TerminalView::OnStarted(const engine::RunStart& start) {
+  free_at_start_ = start.free_bytes;
+  parts_ = start.parts;
+}
+
+void TerminalView::OnChunkWritten(const engine::ChunkWritten& chunk) {
+  written_ += chunk.bytes;
+  Show(MeasuredStatus());
+}
+
+void TerminalView::OnPartWritten(std::int32_t part) {
+  done_ = part;
+  if (interactive_) Draw();
+}
+
+void TerminalView::OnPaused() {
+  Show(text::kPausedText);
+}
+
+void TerminalView::Draw() {
+  std::string bar;
+  if (bar_parts_ > 0) {
+    int filled = static_cast<int>(static_cast<long long>(done_) * kBarWidth / bar_parts_);
+    bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
+          std::to_string(done_) + "/" + std::to_string(bar_parts_) + " GB  ";
+  }
+  os::WriteWithoutWaiting(out_, "\r" + bar + status_ + kClearToEndOfLine);
+  line_open_ = true;
+}
+
+void TerminalView::EndLine() {
+  if (!line_open_) return;
+  os::WriteWithoutWaiting(out_, "\n");
+  line_open_ = false;
+}
+
+void TerminalView::OnError(files::Status report) {
+  EndLine();
+  std::fflush(out_);
+  os::ShowMessageBox(text::ErrorReportText(report.number), text::kProgramCaption,
+                     text::kErrorReportStyle);
+}
+
+void TerminalView::PumpStep() {
+  if (int signal_number = os::PendingInterrupt()) {
+    EndLine();
+    on_interrupt_(signal_number);
+  }
+  os::PumpStep(os::kNoWindow);
+}
+
+void TerminalView::PrintSummary(const engine::RunOutcome& outcome) {
+  EndLine();
+  if (!finished_writing_) return;
+  if (outcome.bytes_written == 0 || writing_seconds_ <= 0) {  // nothing written has no rate
+    std::fprintf(out_, "Wrote 0 MB in%s s.\n", Rounded(writing_seconds_, 1).c_str());
+    return;
+  }
+  double bytes = static_cast<double>(outcome.bytes_written);
+  std::fprintf(out_, "Wrote%s GB in%s s,%s MB/sec.\n",
+               Rounded(bytes / text::kBytesPerGigabyte, 2).c_str(),
+               Rounded(writing_seconds_, 1).c_str(),
+               Rounded(bytes / writing_seconds_ / text::kBytesPerMegabyte, 1).c_str());
+  std::fflush(out_);
+}
+
+}  // namespace kelvor::command_line

@@ -1,0 +1,62 @@
+// The run as a terminal shows it: the status texts on one line updated in
+// place, with a bar of the gigabyte parts, and a summary at the end. When
+// the output is no terminal, a status line at most every 5 seconds. The rate
+// and the time remaining are the view's own: the bytes the run has written
+// over the monotonic clock's time since the start.
+// A status line that the output cannot take at once is dropped: a stalled
+// pipe or a stopped terminal never keeps the run, and its full disk, waiting.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "engine/run_window.h"
+
+namespace kelvor::command_line {
+
+class TerminalView : public engine::RunWindow {
+ public:
+  using Interrupted = std::function<void(int signal_number)>;
+  using Clock = std::chrono::steady_clock;
+  using Now = std::function<Clock::time_point()>;
+
+  // on_interrupt runs inside a pump step once an interrupt has come.
+  TerminalView(std::FILE* out, bool interactive, Interrupted on_interrupt, Now now = Clock::now);
+
+  void OnStage(engine::Stage stage) override;
+  void OnStarted(const engine::RunStart& start) override;
+  void OnChunkWritten(const engine::ChunkWritten& chunk) override;
+  void OnPartWritten(std::int32_t part) override;
+  void OnPaused() override;
+  void OnError(files::Status report) override;
+  void OnFinished(const engine::RunOutcome&) override {}
+  void PumpStep() override;
+  bool PauseRequested() override { return false; }
+
+  // "Wrote 1.2 GB in 8 s, 150.3 MB/sec." after the run; "Wrote 0 MB in 0.1 s."
+  // when nothing was written.
+  void PrintSummary(const engine::RunOutcome& outcome);
+
+ private:
+  double SecondsSinceStart();
+  std::string MeasuredStatus();
+  void Show(std::string status, bool always = false);
+  void Draw();
+  void EndLine();
+
+  std::FILE* out_;
+  bool interactive_;
+  Interrupted on_interrupt_;
+  Now now_;
+  Clock::time_point started_, last_printed_;
+  std::string status_;
+  std::int32_t parts_ = 0, bar_parts_ = 0, done_ = 0;
+  std::uint64_t free_at_start_ = 0, written_ = 0;
+  double writing_seconds_ = 0;  // when the deletion began
+  bool line_open_ = false, printed_any_ = false, finished_writing_ = false;
+};
+
+}  // namespace kelvor::command_line

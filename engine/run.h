@@ -1,0 +1,41 @@
+// One wipe run: the drive it holds, the wipe type, its temporary folder, its
+// open files and the failure it recorded. Nothing of a run is process-wide:
+// two runs are two objects.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "files/file_access.h"
+#include "platform/os_drives.h"
+
+namespace kelvor::engine {
+
+using WipeType = std::int32_t;  // any value other than these behaves as kAllOnes
+inline constexpr WipeType kAllOnes = 0;
+inline constexpr WipeType kAllZeros = 1;
+inline constexpr WipeType kBinaryBlocks = 2;
+
+inline constexpr const char* kTempFolderName = "~KelvorTemp";
+inline constexpr const char* kFillFilePattern = "Kelvor*.dat";
+
+struct Run {
+  // `letter` is the drive's ('C'); nothing is touched before RunWipe.
+  Run(char letter, WipeType wipe_type, files::WriteFault write_fault = {})
+      : wipe_type(wipe_type),
+        drive_root{letter, ':'},
+        temp_folder_path(drive_root + "\\" + kTempFolderName + "\\"),
+        files(drive, std::move(write_fault)) {}
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+
+  const WipeType wipe_type;
+  const std::string drive_root;        // "C:"
+  const std::string temp_folder_path;  // "C:\~KelvorTemp\"
+  bool temp_folder_made = false;       // the run made that folder itself
+  os::DriveHold drive;                 // resolved once, when the run starts
+  files::FileAccess files;             // on the held drive
+  files::Status error;                 // what the writing recorded
+};
+
+}  // namespace kelvor::engine
