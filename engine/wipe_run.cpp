@@ -188,8 +188,9 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   os::QueryFreeBytes(run.drive, run.drive_root, &free_bytes);
   WriteRecordReserve(run, source_path);
 
-  FillWriter writer{run, window, clock, source_path,
-                    static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte)};
+  FillWriter writer{
+      run, window, clock, source_path, static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte),
+      {}};
   auto remainder = static_cast<std::int32_t>(free_bytes % kBytesPerGigabyte);
   window.OnStarted({free_bytes, writer.parts});
   Keep(run, BuildChunk(run.files, run.wipe_type, static_cast<std::uint64_t>(remainder), source_path,

@@ -10,7 +10,7 @@
 #include "platform/os_files.h"
 #include "test_folder.h"
 #include "test_platform.h"
-#include "ui/control_ids.h"
+#include "window/control_ids.h"
 #include "window_driver.h"
 
 namespace kelvor::test {
@@ -43,7 +43,7 @@ class Window : public testing::Test {
   }
   void TearDown() override {
     if (program_.process && WaitForSingleObject(program_.process, 0) == WAIT_TIMEOUT) {
-      Click(window_, ui::kCancelButton);  // ends the program, cleaning up
+      Click(window_, window::kCancelButton);  // ends the program, cleaning up
     }
     FinishProgram(program_);
   }
@@ -54,7 +54,7 @@ class Window : public testing::Test {
 
   void SelectDrive(std::string_view drive) {
     std::wstring root = os::ToNativeName(std::string(drive) + "\\");
-    ASSERT_NE(SendMessageW(Control(ui::kDriveSelector), CB_SELECTSTRING, -1,
+    ASSERT_NE(SendMessageW(Control(window::kDriveSelector), CB_SELECTSTRING, -1,
                            reinterpret_cast<LPARAM>(root.c_str())),
               CB_ERR)
         << drive << " is not in the drive selector";
@@ -66,20 +66,20 @@ class Window : public testing::Test {
 
 TEST_F(Window, AfterStartUpTheWindowIsIdleWithTheDrivesListed) {
   EXPECT_EQ(WindowText(window_), "Kelvor");
-  EXPECT_TRUE(Enabled(ui::kStartButton));
-  EXPECT_FALSE(Enabled(ui::kPauseButton));
-  EXPECT_TRUE(Enabled(ui::kCancelButton));
-  EXPECT_TRUE(Checked(ui::kAllOnesButton));
-  EXPECT_FALSE(Checked(ui::kRestartCheckBox));
-  EXPECT_FALSE(Checked(ui::kCycleCheckBox));
-  EXPECT_FALSE(Enabled(ui::kCycleCheckBox));
-  EXPECT_EQ(Text(ui::kStatusLine), kIdleText);
-  EXPECT_EQ(SendMessageW(Control(ui::kProgressBar), PBM_GETPOS, 0, 0), 0);
+  EXPECT_TRUE(Enabled(window::kStartButton));
+  EXPECT_FALSE(Enabled(window::kPauseButton));
+  EXPECT_TRUE(Enabled(window::kCancelButton));
+  EXPECT_TRUE(Checked(window::kAllOnesButton));
+  EXPECT_FALSE(Checked(window::kRestartCheckBox));
+  EXPECT_FALSE(Checked(window::kCycleCheckBox));
+  EXPECT_FALSE(Enabled(window::kCycleCheckBox));
+  EXPECT_EQ(Text(window::kStatusLine), kIdleText);
+  EXPECT_EQ(SendMessageW(Control(window::kProgressBar), PBM_GETPOS, 0, 0), 0);
 
   // C: is listed first, selected, with its free space.
-  EXPECT_EQ(SendMessageW(Control(ui::kDriveSelector), CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(Control(window::kDriveSelector), CB_GETCURSEL, 0, 0), 0);
   wchar_t first[512] = {};
-  SendMessageW(Control(ui::kDriveSelector), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
+  SendMessageW(Control(window::kDriveSelector), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(first));
   EXPECT_TRUE(Ansi(first).starts_with("C:\\    Fixed Drive    ")) << Ansi(first);
 }
 
@@ -90,7 +90,7 @@ TEST_F(Window, EscapeLeavesTheWindowOpenAndHelpShowsTheGuide) {
   Sleep(500);
   EXPECT_TRUE(IsWindow(window_));
   // The guide beside the program, though the program runs in another folder.
-  Click(window_, ui::kHelpMenuItem);
+  Click(window_, window::kHelpMenuItem);
   EXPECT_TRUE(WaitUntil(
       [&] {
         std::vector<HWND> windows = TopWindowsOf(program_.process_id);
@@ -105,14 +105,14 @@ TEST_F(Window, EscapeLeavesTheWindowOpenAndHelpShowsTheGuide) {
 // the Cancel button: it cleans up and ends with 0.
 TEST_F(Window, AnotherProgramsCloseWhilePausedCancels) {
   SelectDrive(kLargeDrive);
-  Click(window_, ui::kStartButton);
+  Click(window_, window::kStartButton);
   ASSERT_TRUE(WaitUntil(
-      [this] { return Text(ui::kStatusLine).find("Est Time Remaining") != std::string::npos; },
+      [this] { return Text(window::kStatusLine).find("Est Time Remaining") != std::string::npos; },
       kRunTimeout));
-  EXPECT_FALSE(Enabled(ui::kStartButton));
-  Click(window_, ui::kPauseButton);
-  ASSERT_TRUE(WaitUntil([this] { return Text(ui::kStatusLine) == kPausedText; }, kWindowTimeout));
-  EXPECT_EQ(Text(ui::kPauseButton), "Resume");
+  EXPECT_FALSE(Enabled(window::kStartButton));
+  Click(window_, window::kPauseButton);
+  ASSERT_TRUE(WaitUntil([this] { return Text(window::kStatusLine) == kPausedText; }, kWindowTimeout));
+  EXPECT_EQ(Text(window::kPauseButton), "Resume");
   PostMessageW(window_, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(program_.process, kEndAfterClose), WAIT_OBJECT_0);
   EXPECT_EQ(FinishProgram(program_), 0);

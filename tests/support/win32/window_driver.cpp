@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/os_files.h"
-#include "ui/control_ids.h"
+#include "window/control_ids.h"
 
 namespace kelvor::test {
 namespace {
@@ -89,7 +89,7 @@ std::string WindowText(HWND window) {
 
 HWND FindMainWindow(DWORD process_id) {
   for (HWND window : TopWindowsOf(process_id)) {
-    if (GetDlgItem(window, ui::kStartButton)) return window;
+    if (GetDlgItem(window, window::kStartButton)) return window;
   }
   return nullptr;
 }
@@ -97,7 +97,7 @@ HWND FindMainWindow(DWORD process_id) {
 std::vector<HWND> MessageBoxesOf(DWORD process_id) {
   std::vector<HWND> boxes;
   for (HWND window : TopWindowsOf(process_id)) {
-    if (ClassName(window) == "#32770" && !GetDlgItem(window, ui::kStartButton) &&
+    if (ClassName(window) == "#32770" && !GetDlgItem(window, window::kStartButton) &&
         GetDlgItem(window, IDOK)) {
       boxes.push_back(window);
     }
