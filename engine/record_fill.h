@@ -22,7 +22,7 @@ namespace kelvor::engine {
 // while the drive still has room for its name.
 void PrepareRecordFill(Run& run);
 
-// Once the free space is measured: writes the reserve file with the run's
+// Before the free space is measured: writes the reserve file with the run's
 // fill pattern. Its space, given back just before the stage, is where the
 // folders' indexes of names grow. Failures only mean less reach.
 void WriteRecordReserve(Run& run, const std::string& source_path);

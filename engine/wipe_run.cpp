@@ -181,12 +181,9 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   // tries again.
   (void)run.files.DeleteFiles(run.temp_folder_path + kFillFilePattern);
   PrepareRecordFill(run);
-  // The parts are sized by the free space before the record stage's
-  // reserve is written: the reserve only makes the last part end at "disk
-  // full" a little earlier.
+  WriteRecordReserve(run, source_path);
   std::uint64_t free_bytes = 0;
   os::QueryFreeBytes(run.drive, run.drive_root, &free_bytes);
-  WriteRecordReserve(run, source_path);
 
   FillWriter writer{
       run, window, clock, source_path, static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte),

@@ -45,7 +45,7 @@ def main(root):
     with open(os.path.join(root, "files", "error_numbers.cpp")) as f:
         messages = {int(n): t for n, t in re.findall(r'\{(\d+), "([^"]*)"\}', f.read())}
     sources = ""
-    for folder in ("app", "engine", "ui"):
+    for folder in ("app", "engine", "window", "command_line", "text"):
         for name in sorted(os.listdir(os.path.join(root, folder))):
             with open(os.path.join(root, folder, name)) as f:
                 sources += f.read()
