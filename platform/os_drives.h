@@ -30,6 +30,7 @@ class DriveHold {
   DriveHold(DriveHold&&) noexcept;
   DriveHold& operator=(DriveHold&&) noexcept;
 
+  // A hold that was moved from may only be destroyed or given a new one.
   struct State;  // each platform's own
   State& state() { return *state_; }
 

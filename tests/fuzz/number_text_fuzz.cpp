@@ -14,7 +14,7 @@ namespace {
 constexpr std::size_t kLongestText = 26;  // sign, 15 digits, point, "E-", exponent
 
 void Check(double value, int digits) {
-  std::string text = kelvor::engine::NumberText(value, digits);
+  std::string text = kelvor::text::NumberText(value, digits);
   if (text.empty() || text.size() > kLongestText) std::abort();
   if (text[0] != ' ' && text[0] != '-') std::abort();
   if (!std::isfinite(value) || value == 0 || std::fpclassify(value) == FP_SUBNORMAL) return;
@@ -25,7 +25,7 @@ void Check(double value, int digits) {
   // double range.
   long double back = std::strtold(number.c_str(), nullptr) * (text[0] == '-' ? -1 : 1);
   if (std::fabs(back - value) > std::fabs(value) * std::pow(10.0L, 1 - digits)) std::abort();
-  double rounded = kelvor::engine::RoundToDecimals(value, digits % 4);
+  double rounded = kelvor::text::RoundToDecimals(value, digits % 4);
   if (std::isfinite(value) && !std::isfinite(rounded) && std::fabs(value) < 1e300) std::abort();
 }
 
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < sizeof(double)) return 0;
   double value;
   std::memcpy(&value, data, sizeof value);
-  Check(value, kelvor::engine::kDoubleDigits);
-  Check(static_cast<double>(static_cast<float>(value)), kelvor::engine::kSingleDigits);
+  Check(value, kelvor::text::kDoubleDigits);
+  Check(static_cast<double>(static_cast<float>(value)), kelvor::text::kSingleDigits);
   return 0;
 }
