@@ -76,17 +76,14 @@ std::string_view AsWindowsOption(std::string_view argument) {
   return argument;
 }
 
-// The arguments as the Windows program's command tail, quoting those with
-// blanks; the options after the drive may be given by name.
-std::string JoinAsCommandTail(const std::vector<std::string>& arguments) {
-  std::string tail;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string argument(i == 0 ? arguments[i] : AsWindowsOption(arguments[i]));
-    if (argument.empty()) continue;
-    if (!tail.empty()) tail += ' ';
-    tail += argument.find(' ') == std::string::npos ? argument : '"' + argument + '"';
+// The wipe type that the options after the drive choose, by the Windows
+// program's rules for its command tail; options may be given by name.
+kelvor::engine::WipeType WipeTypeOfOptions(const std::vector<std::string>& arguments) {
+  std::string options;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    options += std::string(AsWindowsOption(arguments[i])) + ' ';
   }
-  return tail;
+  return cli::WipeTypeFromOptions(options);
 }
 
 // A drive is named by its letter ("D", "D:" or "D:\\") or its mount point;
@@ -132,16 +129,15 @@ int Wipe(std::vector<std::string> arguments) {
                  kDescriptorsForARun);
     return cli::kExitReported;
   }
-  std::string tail = JoinAsCommandTail(arguments);
   kelvor::app::PrepareProgram();
   kelvor::os::CatchInterrupts();
-  std::optional<char> letter = cli::ListedDrive(tail);
+  std::optional<char> letter = cli::ListedDrive(arguments[0]);
   if (!letter) {
     std::fprintf(stderr, "kelvor: %s is not a listed drive (kelvor --help lists them)\n",
                  named.c_str());
     return kExitDriveNotListed;
   }
-  kelvor::engine::Run run(*letter, cli::WipeTypeFromOptions(tail));
+  kelvor::engine::Run run(*letter, WipeTypeOfOptions(arguments));
   cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&run](int signal_number) {
     kelvor::engine::CleanUpAfterCancel(run);
     kelvor::os::EndProcess(kSignalExitBase + signal_number);

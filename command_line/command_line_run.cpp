@@ -6,8 +6,8 @@
 
 namespace kelvor::command_line {
 
-std::optional<char> ListedDrive(const std::string& command_tail) {
-  char letter = RequestedDriveLetter(Argument(command_tail, 1));
+std::optional<char> ListedDrive(std::string_view first_argument) {
+  char letter = RequestedDriveLetter(first_argument);
   if (!drives::IsListedLetter(drives::DriveListLines(drives::BuildDriveList()), letter)) {
     return std::nullopt;
   }
@@ -20,7 +20,7 @@ int ExitCodeOf(const engine::RunOutcome& outcome) {
 
 int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
                    engine::Clock& clock) {
-  std::optional<char> letter = ListedDrive(command_tail);
+  std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
   if (!letter) return kExitDriveNotListed;
   engine::Run run(*letter, WipeTypeFromOptions(command_tail));
   return ExitCodeOf(engine::RunWipe(run, window, clock));

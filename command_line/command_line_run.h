@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/clock.h"
 #include "engine/run_window.h"
@@ -15,9 +16,9 @@ inline constexpr int kExitClean = 0;           // the run showed no error report
 inline constexpr int kExitReported = 1;        // the run showed an error report
 inline constexpr int kExitDriveNotListed = 2;  // nothing was touched
 
-// The letter that the tail's first argument names, when the drive list
-// (carried through the probe file) has that drive.
-std::optional<char> ListedDrive(const std::string& command_tail);
+// The letter that the first argument names, when the drive list (carried
+// through the probe file) has that drive.
+std::optional<char> ListedDrive(std::string_view first_argument);
 
 int ExitCodeOf(const engine::RunOutcome& outcome);
 

@@ -181,9 +181,12 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   // tries again.
   (void)run.files.DeleteFiles(run.temp_folder_path + kFillFilePattern);
   PrepareRecordFill(run);
-  WriteRecordReserve(run, source_path);
+  // The free space sizes the parts before the record reserve takes its
+  // share: the reserve only makes the last part end at the full disk a
+  // little earlier, which is how the writing ends anyway.
   std::uint64_t free_bytes = 0;
   os::QueryFreeBytes(run.drive, run.drive_root, &free_bytes);
+  WriteRecordReserve(run, source_path);
 
   FillWriter writer{
       run, window, clock, source_path, static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte),

@@ -47,10 +47,10 @@ struct FileAccess::OpenFileRecord {
   std::size_t read_ahead_next = 0;
   bool flushing = false;  // a flush was started and not yet finished
 
-  os::WinError FinishStartedFlush() {
+  os::WinError FinishStartedFlush(os::DriveHold& drive) {
     if (!flushing) return os::kSuccess;
     flushing = false;
-    return os::FinishFlush(handle);
+    return os::FinishFlush(drive, handle);
   }
 
   // Positions a freshly opened disk file as its mode says.
@@ -147,7 +147,7 @@ Status FileAccess::CloseFile(FileNumber number) {
   OpenFileRecord file = std::move(*found);
   open_.erase(found);
 
-  os::WinError error = file.FinishStartedFlush();
+  os::WinError error = file.FinishStartedFlush(drive_);
   if (error == os::kSuccess && file.mode == FileMode::kOutput && file.is_disk) {
     error = os::TruncateAtPosition(file.handle);
   }
@@ -221,7 +221,7 @@ Status FileAccess::FlushFile(FileNumber number) {
   OpenFileRecord* file = nullptr;
   if (Status status = AnyOpenFile(number, &file); status.failed()) return status;
   if (!file->is_disk) return kOk;
-  os::WinError error = file->FinishStartedFlush();
+  os::WinError error = file->FinishStartedFlush(drive_);
   if (error == os::kSuccess) error = os::FlushToDevice(file->handle);
   return FromOs(error);
 }
@@ -229,14 +229,14 @@ Status FileAccess::FlushFile(FileNumber number) {
 void FileAccess::StartFlush(FileNumber number) {
   OpenFileRecord* file = Find(number);
   if (!file || !file->is_disk || file->flushing) return;
-  os::StartFlush(file->handle);
+  os::StartFlush(drive_, file->handle);
   file->flushing = true;
 }
 
 Status FileAccess::FinishFlush(FileNumber number) {
   OpenFileRecord* file = nullptr;
   if (Status status = AnyOpenFile(number, &file); status.failed()) return status;
-  return FromOs(file->FinishStartedFlush());
+  return FromOs(file->FinishStartedFlush(drive_));
 }
 
 Status FileAccess::WriteText(FileNumber number, std::string_view text) {

@@ -58,9 +58,10 @@ WinError FlushToDevice(FileHandle handle);
 // The same flush in two steps, so that the program writes on while the
 // device works: StartFlush begins sending what the file holds so far to the
 // device and returns at once; FinishFlush waits until that is there, and
-// reports the failure of either step. A file has one flush under way at most.
-void StartFlush(FileHandle handle);
-WinError FinishFlush(FileHandle handle);
+// reports the failure of either step. A drive hold has one flush under way
+// at most.
+void StartFlush(DriveHold& drive, FileHandle handle);
+WinError FinishFlush(DriveHold& drive, FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);
 

@@ -196,11 +196,26 @@ WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::s
 
 namespace {
 
+// fusefat refuses a write that a full FAT volume has no cluster for with
+// EPERM, not ENOSPC. A write refused so while the volume has less room than
+// the write still needed is the full disk it is.
+WinError WriteError(int fd, std::size_t left) {
+  int refusal = errno;
+  struct statvfs volume;
+  if (refusal == EPERM && fstatvfs(fd, &volume) == 0 &&
+      std::uint64_t{volume.f_bavail} * volume.f_frsize < left) {
+    return kDiskFull;
+  }
+  errno = refusal;
+  return TransferError(fd);
+}
+
 // One call of ours is one whole write: direct writes first where they serve,
 // then ordinary ones, looped, since write() may take less than asked.
 WinError WriteWhole(int fd, const WriteSource& source, std::size_t count, std::size_t* written) {
   *written = WriteDirect(fd, source, count);
-  return WriteOrdinary(fd, source, count, written) ? kSuccess : TransferError(fd);
+  if (WriteOrdinary(fd, source, count, written)) return kSuccess;
+  return WriteError(fd, count - *written);
 }
 
 }  // namespace
@@ -223,11 +238,11 @@ WinError FlushToDevice(FileHandle handle) {
 
 // The kernel starts writing the file's dirty pages back; what fails there
 // shows in the flush that finishes it.
-void StartFlush(FileHandle handle) {
+void StartFlush(DriveHold&, FileHandle handle) {
   sync_file_range(AsDescriptor(handle), 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
-WinError FinishFlush(FileHandle handle) {
+WinError FinishFlush(DriveHold&, FileHandle handle) {
   return FlushToDevice(handle);
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <optional>
 
 #include "places.h"
@@ -27,11 +26,18 @@ struct OpenKey {
   RegValues values;
 };
 
-// Opened keys by handle. Handles are small counters, so they never collide
-// with the predefined root keys.
-std::map<RegistryKey, OpenKey>& OpenKeys() {
-  static std::map<RegistryKey, OpenKey> keys;
-  return keys;
+// An opened key's handle is its own state, as a real handle would be: the
+// program keeps no table of them. Heap addresses never equal the predefined
+// root keys' numbers.
+OpenKey* AsOpenKey(RegistryKey key) {
+  return reinterpret_cast<OpenKey*>(key);
+}
+
+bool IsRootKey(RegistryKey key) {
+  for (const PredefinedKey& root : kPredefinedKeys) {
+    if (root.key == key) return true;
+  }
+  return false;
 }
 
 std::string RegistryFilePath() {
@@ -59,14 +65,13 @@ RegKeys LoadRegistry() {
   return ParseRegFile(text);
 }
 
-// The lower-case path of a root or opened key, or nothing for a bad handle.
+// The lower-case path of a root or opened key, or nothing for no key.
 std::optional<std::string> PathOfKey(RegistryKey key) {
   for (const PredefinedKey& root : kPredefinedKeys) {
     if (root.key == key) return FoldCase(root.name);
   }
-  auto open = OpenKeys().find(key);
-  if (open == OpenKeys().end()) return std::nullopt;
-  return open->second.path;
+  if (key == 0) return std::nullopt;
+  return AsOpenKey(key)->path;
 }
 
 }  // namespace
@@ -86,19 +91,17 @@ WinError OpenRegistryKey(RegistryKey root, const char* subkey, std::uint32_t, st
       found != keys.end() && (found->first == path || found->first.starts_with(path + "\\"));
   if (!exists) return kFileNotFound;
 
-  static RegistryKey next_handle = 1;
-  RegistryKey handle = next_handle++;
-  OpenKeys()[handle] = {path, found->first == path ? found->second : RegValues{}};
-  *opened = handle;
+  *opened = reinterpret_cast<RegistryKey>(
+      new OpenKey{path, found->first == path ? found->second : RegValues{}});
   return kSuccess;
 }
 
 WinError QueryRegistryValue(RegistryKey key, const char* value_name, std::uint32_t* type,
                             unsigned char* buffer, std::uint32_t* size) {
-  auto open = OpenKeys().find(key);
-  if (open == OpenKeys().end()) return kInvalidHandle;
-  auto value = open->second.values.find(FoldCase(value_name ? value_name : ""));
-  if (value == open->second.values.end()) return kFileNotFound;
+  if (key == 0 || IsRootKey(key)) return kInvalidHandle;
+  const RegValues& values = AsOpenKey(key)->values;
+  auto value = values.find(FoldCase(value_name ? value_name : ""));
+  if (value == values.end()) return kFileNotFound;
 
   const std::string& data = value->second.data;
   *type = value->second.type;
@@ -111,10 +114,10 @@ WinError QueryRegistryValue(RegistryKey key, const char* value_name, std::uint32
 }
 
 WinError CloseRegistryKey(RegistryKey key) {
-  for (const PredefinedKey& root : kPredefinedKeys) {
-    if (root.key == key) return kSuccess;
-  }
-  return OpenKeys().erase(key) == 1 ? kSuccess : kInvalidHandle;
+  if (IsRootKey(key)) return kSuccess;
+  if (key == 0) return kInvalidHandle;
+  delete AsOpenKey(key);
+  return kSuccess;
 }
 
 }  // namespace kelvor::os

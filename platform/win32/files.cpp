@@ -20,6 +20,7 @@ namespace {
 
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
 constexpr DWORD kPathBelowRoot = FILE_NAME_NORMALIZED | VOLUME_NAME_NONE;
+constexpr DWORD kPathOnItsDrive = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
 
 // One guarded call: no system dialogs, a clean last-error value before the
 // call, and that value read back after it.
@@ -103,6 +104,62 @@ struct NoCase {
   }
 };
 
+// Windows' flush waits for the device: a thread of its own flushes a file
+// while the run's thread writes on. Each drive hold has its own, so that two
+// runs never wait for, or hear the result of, each other's flush.
+class Flusher {
+ public:
+  Flusher() : thread_([this] { Serve(); }) {}
+  ~Flusher() {
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return !busy_; });
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Flusher(const Flusher&) = delete;
+  Flusher& operator=(const Flusher&) = delete;
+
+  void Start(FileHandle handle) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+    handle_ = handle;
+    busy_ = true;
+    changed_.notify_all();
+  }
+  WinError Finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !busy_; });
+    return result_;
+  }
+
+ private:
+  void Serve() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return busy_ || stopping_; });
+      if (!busy_) return;
+      FileHandle handle = handle_;
+      lock.unlock();
+      WinError result = FlushToDevice(handle);
+      lock.lock();
+      result_ = result;
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  FileHandle handle_ = kNoFile;
+  bool busy_ = false;
+  bool stopping_ = false;
+  WinError result_ = kSuccess;
+  std::thread thread_;  // last: it starts once the members it uses exist
+};
+
 }  // namespace
 
 // The folders checked on the drive of one run, held until the run removes
@@ -119,6 +176,7 @@ struct DriveHold::State {
   wchar_t letter = 0;                            // 0: no drive is held
   std::map<NativeName, HANDLE, NoCase> folders;  // by full name, the root's "X:\" too
   Place root;                                    // the root's, once it is held
+  std::unique_ptr<Flusher> flusher;              // made at the run's first flush
 
   // Lets go of `top` and every folder below it.
   void Release(const NativeName& top) {
@@ -342,12 +400,42 @@ WinError ReadFromFile(FileHandle handle, void* buffer, std::size_t count, std::s
   return call.Finish();
 }
 
+namespace {
+
+// The free bytes of the volume that holds an open file; nothing when that
+// cannot be learnt.
+std::optional<std::uint64_t> FreeBytesBeside(HANDLE file) {
+  DWORD length = GetFinalPathNameByHandleW(file, nullptr, 0, kPathOnItsDrive);
+  if (length == 0) return std::nullopt;
+  NativeName path(length, L'\0');
+  length = GetFinalPathNameByHandleW(file, path.data(), length, kPathOnItsDrive);
+  path.resize(std::min<std::size_t>(length, path.size()));
+  path.resize(path.find_last_of(L'\\') + 1);  // the file's folder
+  ULARGE_INTEGER free_bytes;
+  if (path.empty() || !GetDiskFreeSpaceExW(path.c_str(), &free_bytes, nullptr, nullptr)) {
+    return std::nullopt;
+  }
+  return free_bytes.QuadPart;
+}
+
+// Wine answers a FAT volume's FUSE driver's refusal of a write that finds no
+// free cluster (EPERM) with "access denied", not "disk full". A write refused
+// so while its volume has less room than it needed is the full disk it is;
+// Windows itself never gives that answer to a write to a file opened for it.
+WinError WriteError(HANDLE file, WinError error, std::size_t left) {
+  if (error != ERROR_ACCESS_DENIED || left == 0) return error;
+  std::optional<std::uint64_t> free_bytes = FreeBytesBeside(file);
+  return free_bytes && *free_bytes < left ? kDiskFull : error;
+}
+
+}  // namespace
+
 WinError WriteToFile(FileHandle handle, const void* data, std::size_t count, std::size_t* written) {
   DWORD done = 0;
   GuardedCall call;
   WriteFile(AsHandle(handle), data, ClampToDword(count), &done, nullptr);
   *written = done;
-  return call.Finish();
+  return WriteError(AsHandle(handle), call.Finish(), count - done);
 }
 
 WinError WriteRepeatedToFile(FileHandle handle, const void* slice, std::size_t slice_size,
@@ -369,61 +457,15 @@ WinError FlushToDevice(FileHandle handle) {
   return call.Finish();
 }
 
-namespace {
-
-// Windows' flush waits for the device: a thread of its own flushes a file
-// while the program's one thread writes on. It lives as long as the process.
-class Flusher {
- public:
-  static Flusher& Instance() {
-    static Flusher* flusher = new Flusher;  // never destroyed: the process ends it
-    return *flusher;
-  }
-  void Start(FileHandle handle) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
-    handle_ = handle;
-    busy_ = true;
-    changed_.notify_all();
-  }
-  WinError Finish() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
-    return result_;
-  }
-
- private:
-  Flusher() {
-    std::thread([this] { Serve(); }).detach();
-  }
-  void Serve() {
-    for (;;) {
-      std::unique_lock lock(mutex_);
-      changed_.wait(lock, [this] { return busy_; });
-      FileHandle handle = handle_;
-      lock.unlock();
-      WinError result = FlushToDevice(handle);
-      lock.lock();
-      result_ = result;
-      busy_ = false;
-      changed_.notify_all();
-    }
-  }
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  FileHandle handle_ = kNoFile;
-  bool busy_ = false;
-  WinError result_ = kSuccess;
-};
-
-}  // namespace
-
-void StartFlush(FileHandle handle) {
-  Flusher::Instance().Start(handle);
+void StartFlush(DriveHold& drive, FileHandle handle) {
+  DriveHold::State& state = drive.state();
+  if (!state.flusher) state.flusher = std::make_unique<Flusher>();
+  state.flusher->Start(handle);
 }
 
-WinError FinishFlush(FileHandle) {
-  return Flusher::Instance().Finish();
+WinError FinishFlush(DriveHold& drive, FileHandle) {
+  DriveHold::State& state = drive.state();
+  return state.flusher ? state.flusher->Finish() : kSuccess;
 }
 
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {

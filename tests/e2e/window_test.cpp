@@ -111,7 +111,8 @@ TEST_F(Window, AnotherProgramsCloseWhilePausedCancels) {
       kRunTimeout));
   EXPECT_FALSE(Enabled(window::kStartButton));
   Click(window_, window::kPauseButton);
-  ASSERT_TRUE(WaitUntil([this] { return Text(window::kStatusLine) == kPausedText; }, kWindowTimeout));
+  ASSERT_TRUE(
+      WaitUntil([this] { return Text(window::kStatusLine) == kPausedText; }, kWindowTimeout));
   EXPECT_EQ(Text(window::kPauseButton), "Resume");
   PostMessageW(window_, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(program_.process, kEndAfterClose), WAIT_OBJECT_0);
@@ -123,7 +124,9 @@ TEST_F(Window, AnotherProgramsCloseWhilePausedCancels) {
 // fill files are gone before it waits.
 TEST(CommandLineRun, DeletesItsFillFilesBeforeItsReportWaits) {
   // The pattern file, held open without sharing, cannot be read: the run
-  // ends with an error before its gigabyte parts.
+  // ends with an error before its gigabyte parts, once the remainder part is
+  // written (on a drive with a gigabyte free, so that the full disk does not
+  // come first and end it quietly).
   TestFolder folder;
   folder.Write("wallpaper.bmp", "pattern");
   TestRegistry registry;
@@ -132,11 +135,11 @@ TEST(CommandLineRun, DeletesItsFillFilesBeforeItsReportWaits) {
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-  RunningProgram program = StartProgramProcess({std::string(kSmallDrive), "/0"});
+  RunningProgram program = StartProgramProcess({std::string(kLargeDrive), "/0"});
   std::vector<HWND> boxes;
   EXPECT_TRUE(WaitUntil([&] { return !(boxes = MessageBoxesOf(program.process_id)).empty(); },
                         kRunTimeout));
-  EXPECT_FALSE(fs::exists(TempFolderOn(kSmallDrive))) << "the report waits on a full drive";
+  EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive))) << "the report waits on a full drive";
   for (HWND box : boxes) {
     EXPECT_EQ(WindowText(box), "Kelvor");
     EXPECT_EQ(MessageBoxText(box), "An Error occured:  70 - Permission denied.");

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "command_line/command_line_run.h"
+#include "engine/end_of_run.h"
 #include "fakes.h"
 #include "platform/os_drives.h"
 #include "test_folder.h"
@@ -88,16 +89,17 @@ class WipeRun : public testing::Test {
   test::FakeClock clock_{kTenInTheMorning, 1};  // every reading one second later
 };
 
-// Paused in the middle of the gigabyte part for five pump steps, the run
-// writes nothing and sleeps between them; then it goes on.
-TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnesAndNothingIsWrittenWhilePaused) {
+// The free space at the start sizes the parts: the remainder part is ten
+// equal chunks of a tenth of what is left over a whole gigabyte, and the
+// gigabyte part, the last, ends at the full disk (the record stage's reserve
+// took its share). Paused in the middle of the gigabyte part for five pump
+// steps, the run writes nothing and sleeps between them; then it goes on.
+TEST_F(WipeRun, TheFreeSpaceSizesThePartsAndNothingIsWrittenWhilePaused) {
   const fs::path kelvor1 = Native(test::kLargeDrive, "Kelvor1.dat");
   Scan kelvor0, kelvor1_scan;
   std::vector<std::uintmax_t> sizes_while_paused;
   window_.on_pump = [&] {
-    if (window_.progress_steps == 1 && kelvor1_scan.length == 0) {
-      kelvor1_scan = ScanFile(kelvor1, '\xff');
-    } else if (window_.paused) {
+    if (window_.paused) {
       sizes_while_paused.push_back(fs::file_size(kelvor1));
       if (sizes_while_paused.size() == 5) window_.paused = false;  // Resume
     } else if (sizes_while_paused.empty() && fs::exists(kelvor1) &&
@@ -105,22 +107,30 @@ TEST_F(WipeRun, AWholeGigabyteFileIsTenChunksOfOnesAndNothingIsWrittenWhilePause
       window_.paused = true;  // what the Pause button does
     }
   };
-  BeforeDeletion([&] { kelvor0 = ScanFile(Native(test::kLargeDrive, "Kelvor0.dat"), '\xff'); });
+  BeforeDeletion([&] {
+    kelvor0 = ScanFile(Native(test::kLargeDrive, "Kelvor0.dat"), '\xff');
+    kelvor1_scan = ScanFile(kelvor1, '\xff');
+  });
   RunOutcome outcome = Wipe(test::kLargeDrive, kAllOnes);
-  EXPECT_EQ(kelvor1_scan.length, kGigabyteFileSize);
-  EXPECT_EQ(kelvor1_scan.others, 0u);
-  EXPECT_GT(kelvor0.length, 200u << 20);
+  ASSERT_EQ(window_.started.size(), 1u);
+  std::uint64_t remainder = window_.started[0].free_bytes % (std::uint64_t{1} << 30);
+  EXPECT_GT(remainder, 200u << 20);
+  EXPECT_EQ(kelvor0.length, remainder / 10 * 10);
   EXPECT_EQ(kelvor0.others, 0u);
-  EXPECT_GE(outcome.bytes_written, kelvor0.length + kGigabyteFileSize);
+  EXPECT_GT(kelvor1_scan.length, kGigabyteFileSize - (32u << 20));
+  EXPECT_LT(kelvor1_scan.length, kGigabyteFileSize);
+  EXPECT_EQ(kelvor1_scan.others, 0u);
+  EXPECT_EQ(outcome.bytes_written, kelvor0.length + kelvor1_scan.length);
   EXPECT_EQ(window_.progress_maximum, 1);
-  EXPECT_EQ(window_.progress_steps, 1);
-  // A second per chunk: 102.4 MB/sec, and no gigabyte part after this one.
+  EXPECT_EQ(window_.progress_steps, 0);
+  // A second per chunk: 102.4 MB/sec, and no gigabyte part after this one;
+  // the tenth chunk meets the full disk.
   EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
                        "Rate:  102.4 MB/sec. Est Time Remaining:  0 sec."),
-            10);
+            9);
   ASSERT_EQ(sizes_while_paused.size(), 5u);
   EXPECT_EQ(sizes_while_paused.front(), sizes_while_paused.back());
-  EXPECT_LT(sizes_while_paused.front(), kGigabyteFileSize) << "no pump step inside the part";
+  EXPECT_LT(sizes_while_paused.front(), kelvor1_scan.length) << "no pump step inside the part";
   EXPECT_EQ(std::count(window_.statuses.begin(), window_.statuses.end(),
                        "Paused. Select Resume to continue, or Cancel to end ..."),
             5);
@@ -174,8 +184,9 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly
 }
 
 // In command-line mode the first word names the drive and the options choose
-// the bytes; below a gigabyte only the remainder file is written. A drive
-// that is not listed is never touched.
+// the bytes; below a gigabyte only the remainder file is written, and the
+// full disk ends it before the gigabyte parts begin. A drive that is not
+// listed is never touched.
 TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
   std::vector<std::string> files;
   std::string start(1 << 16, '?');
@@ -190,8 +201,7 @@ TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
             command_line::kExitClean);
   EXPECT_EQ(files, std::vector<std::string>{"Kelvor0.dat"});
   EXPECT_EQ(start.find_first_not_of('\0'), std::string::npos) << "not All 0's";
-  EXPECT_EQ(window_.progress_maximum, 0);
-  EXPECT_EQ(window_.progress_steps, 0);
+  EXPECT_EQ(window_.progress_maximum, -1);
   EXPECT_TRUE(window_.reports.empty());
   std::size_t statuses = window_.statuses.size();
   for (const char* first : {"Q:", "A:", "/B", "\t", "X\"S"}) {
@@ -204,7 +214,8 @@ TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
 }
 
 // A run tells its window what happens in order: it starts, writes chunks
-// until the disk is full, fills the free records, deletes, finishes. A
+// until the disk is full (here inside the remainder part), fills the free
+// records, deletes, finishes. A
 // second run on another volume, started and ended inside a pump step of the
 // first, shares nothing with it: each holds its own drive and files.
 TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
@@ -217,8 +228,8 @@ TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
   };
   RunOutcome outcome = Wipe(test::kSmallDrive, kAllOnes);
   for (const test::FakeWindow* window : {&window_, &inner}) {
-    EXPECT_EQ(window->stages, (std::vector<Stage>{Stage::kStarting, Stage::kGigabyteParts,
-                                                  Stage::kRecords, Stage::kDeleting}));
+    EXPECT_EQ(window->stages,
+              (std::vector<Stage>{Stage::kStarting, Stage::kRecords, Stage::kDeleting}));
     ASSERT_EQ(window->started.size(), 1u);
     EXPECT_EQ(window->started[0].parts, 0);
     EXPECT_FALSE(window->chunks.empty());
@@ -229,6 +240,30 @@ TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
   EXPECT_GT(inner_outcome.bytes_written, inner.started[0].free_bytes - (32u << 20));
   EXPECT_FALSE(fs::exists(Native(test::kWorkDrive)));
   ExpectCleanEnd(test::kSmallDrive);
+}
+
+// Cancel in the middle of the writing, as the window does it between two
+// messages: the open fill file is closed and deleted and the folder removed
+// at once, so the space is free again before the program ends; the run
+// tells nothing more, not even the deletion stage.
+TEST_F(WipeRun, ACancelDuringTheWritingGivesTheSpaceBackAtOnce) {
+  struct ProgramEnded {};  // what ends the program after the clean-up
+  engine::Run run(test::kSmallDrive[0], kAllOnes);
+  window_.on_pump = [&] {
+    if (window_.chunks.size() < 2) return;
+    CleanUpAfterCancel(run);
+    throw ProgramEnded{};
+  };
+  EXPECT_THROW(RunWipe(run, window_, clock_), ProgramEnded);
+  std::uint64_t free_after = 0;
+  os::QueryFreeBytes(run.drive, run.drive_root, &free_after);
+  ASSERT_EQ(window_.started.size(), 1u);
+  EXPECT_GE(free_after, window_.started[0].free_bytes);
+  EXPECT_FALSE(fs::exists(Native(test::kSmallDrive)));
+  EXPECT_EQ(window_.stages, std::vector<Stage>{Stage::kStarting});
+  EXPECT_EQ(window_.chunks.size(), 2u);
+  EXPECT_TRUE(window_.reports.empty());
+  EXPECT_EQ(window_.finished, 0);
 }
 
 // A drive where no folder can be made writes nothing and reports both

@@ -37,7 +37,6 @@ MIB = 1 << 20
 GIB = 1 << 30
 RUN_TIMEOUT = 300  # seconds
 PART_STARTED = 64 * MIB  # a gigabyte part this far written is in the middle of its work
-RESERVE = 16 * MIB  # the reserve file of the record stage, written before the fill
 NOBODY = 65534
 MARKER = b"KELVOR-ERASURE-MARKER-%d" % os.getpid()  # in the files whose deletion is checked
 
@@ -392,16 +391,17 @@ class Suite(unittest.TestCase):
         self.assertEqual(free_bytes(), 0)
         self.assertClean((snapshot(), 0), run(closed_output=not WINDOWS))
 
-    # Exactly a gigabyte part and no remainder once the reserve file for the
-    # record stage is written. On Linux, on a terminal: one line updated in
-    # place, with a bar of the parts.
+    # Exactly a gigabyte free: one gigabyte part and an empty remainder part;
+    # the record stage's reserve makes the gigabyte part end at the full disk.
+    # On Linux, on a terminal: one line updated in place, with a bar of the
+    # parts written whole.
     def test_exactly_one_gigabyte_for_the_fill_files(self):
-        mount_tmpfs(self.stack, f"{(GIB + RESERVE) // MIB}m")
-        self.assertEqual(free_bytes(), GIB + RESERVE)
+        mount_tmpfs(self.stack, f"{GIB // MIB}m")
+        self.assertEqual(free_bytes(), GIB)
         ended = run(terminal=not WINDOWS)
-        self.assertClean(({}, GIB + RESERVE), ended)
+        self.assertClean(({}, GIB), ended)
         if not WINDOWS:
-            self.assertIn("\r[####################] 1/1 GB  Rate: ", ended[2])
+            self.assertIn("\r[....................] 0/1 GB  Rate: ", ended[2])
             self.assertRegex(ended[2], r"\nWrote [\d.]+ [MG]B in ")
 
     # Traps that anyone may lay on a volume: what stands where the program's
