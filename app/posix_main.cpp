@@ -14,6 +14,7 @@
 #include "app/start_up.h"
 #include "command_line/command_line.h"
 #include "command_line/command_line_run.h"
+#include "command_line/own_options.h"
 #include "command_line/terminal_view.h"
 #include "drives/drive_list.h"
 #include "engine/end_of_run.h"
@@ -34,7 +35,7 @@ constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells repor
 constexpr unsigned kDescriptorsForARun = 128;
 
 constexpr const char* kUsage =
-    "Usage: kelvor DRIVE [OPTION]    wipe the free space of DRIVE\n"
+    "Usage: kelvor DRIVE [OPTION...] wipe the free space of DRIVE\n"
     "       kelvor [--help]          list the drives and show this text\n"
     "       kelvor --version         show the version\n"
     "\n"
@@ -45,14 +46,18 @@ constexpr const char* kUsage =
     "  /0, --blocks     Blocks of Binary Data: the wallpaper file, or pseudo-random\n"
     "                   bytes\n"
     "With both /0 and /B, /B decides: All 0's.\n"
+    "  --verify=sample  before the fill files are deleted, read back their first and\n"
+    "                   last MiB and at least 1% more, placed at random (the default)\n"
+    "  --verify=full    read back every byte; --verify=off reads nothing back\n"
+    "A byte that does not read back as written fails the run: 72 - Disk media error.\n"
     "\n"
     "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
     "/ is C: and the other filesystems follow in mount-point order.\n"
     "\n"
-    "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed, or\n"
-    "the first word names no drive: nothing was touched; 130, 143, 129, 152 stopped\n"
-    "by SIGINT, SIGTERM, SIGHUP, SIGXCPU, with the fill files removed; 255 a fatal\n"
-    "internal error.\n";
+    "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed,\n"
+    "the first word names no drive, or an option has a bad value: nothing was\n"
+    "touched; 130, 143, 129, 152 stopped by SIGINT, SIGTERM, SIGHUP, SIGXCPU, with\n"
+    "the fill files removed; 255 a fatal internal error.\n";
 
 // Prints each drive as the drive selector shows it, with its mount point.
 void PrintDriveListing() {
@@ -76,14 +81,25 @@ std::string_view AsWindowsOption(std::string_view argument) {
   return argument;
 }
 
-// The wipe type that the options after the drive choose, by the Windows
-// program's rules for its command tail; options may be given by name.
-kelvor::engine::WipeType WipeTypeOfOptions(const std::vector<std::string>& arguments) {
-  std::string options;
+// The options after the drive: Kelvor's own, and the rest, from which the
+// Windows program's rules for its command tail choose the wipe type; the
+// wipe types may be given by name.
+struct Options {
+  kelvor::engine::WipeType wipe_type = kelvor::engine::kAllOnes;
+  cli::OwnOptions own;
+};
+Options OptionsAfterDrive(const std::vector<std::string>& arguments) {
+  Options options;
+  std::string wipe_options;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
-    options += std::string(AsWindowsOption(arguments[i])) + ' ';
+    std::string_view option = AsWindowsOption(arguments[i]);
+    if (option.starts_with(cli::kOwnOptionStart) && cli::TakeOwnOption(option, &options.own)) {
+      continue;
+    }
+    wipe_options += std::string(option) + ' ';
   }
-  return cli::WipeTypeFromOptions(options);
+  options.wipe_type = cli::WipeTypeFromOptions(wipe_options);
+  return options;
 }
 
 // A drive is named by its letter ("D", "D:" or "D:\\") or its mount point;
@@ -111,6 +127,12 @@ int Wipe(std::vector<std::string> arguments) {
                  named.c_str());
     return kExitDriveNotListed;
   }
+  Options options = OptionsAfterDrive(arguments);
+  if (!options.own.refused.empty()) {
+    std::fprintf(stderr, "kelvor: %s: --verify takes sample, full or off\n",
+                 PrintableText(options.own.refused).c_str());
+    return cli::kExitBadOption;
+  }
   bool mount_point = arguments[0][0] == '/';
   if (mount_point) {
     std::optional<char> letter = kelvor::os::LetterOfMountPoint(arguments[0]);
@@ -137,7 +159,7 @@ int Wipe(std::vector<std::string> arguments) {
                  named.c_str());
     return kExitDriveNotListed;
   }
-  kelvor::engine::Run run(*letter, WipeTypeOfOptions(arguments));
+  kelvor::engine::Run run(*letter, options.wipe_type, options.own.verify);
   cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&run](int signal_number) {
     kelvor::engine::CleanUpAfterCancel(run);
     kelvor::os::EndProcess(kSignalExitBase + signal_number);

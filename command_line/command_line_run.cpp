@@ -1,6 +1,7 @@
 #include "command_line/command_line_run.h"
 
 #include "command_line/command_line.h"
+#include "command_line/own_options.h"
 #include "drives/drive_lines.h"
 #include "engine/wipe_run.h"
 
@@ -20,9 +21,12 @@ int ExitCodeOf(const engine::RunOutcome& outcome) {
 
 int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
                    engine::Clock& clock) {
+  std::string wipe_tail;
+  OwnOptions own = TakeOwnOptions(command_tail, &wipe_tail);
+  if (!own.refused.empty()) return kExitBadOption;
   std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
   if (!letter) return kExitDriveNotListed;
-  engine::Run run(*letter, WipeTypeFromOptions(command_tail));
+  engine::Run run(*letter, WipeTypeFromOptions(wipe_tail), own.verify);
   return ExitCodeOf(engine::RunWipe(run, window, clock));
 }
 

@@ -62,6 +62,8 @@ void TerminalView::OnStage(engine::Stage stage) {
       return;
     case engine::Stage::kRecords:
       return Show(text::kRecordFillText);
+    case engine::Stage::kVerifying:
+      return Show(text::kVerifyingText);
     case engine::Stage::kDeleting:
       if (!finished_writing_) writing_seconds_ = SecondsSinceStart();
       finished_writing_ = true;

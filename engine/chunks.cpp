@@ -73,6 +73,7 @@ void Chunk::FreeAligned::operator()(char* memory) const {
 void Chunk::Clear() {
   size_ = held_ = 0;
   repeated_ = false;
+  origin_ = {};
 }
 
 char* Chunk::Allocate(std::size_t size) {
@@ -88,6 +89,7 @@ char* Chunk::Room(std::size_t capacity, std::size_t size) {
   }
   size_ = held_ = memory_ ? size : 0;
   repeated_ = false;
+  origin_ = {};
   return memory_.get();
 }
 
@@ -102,6 +104,15 @@ void Chunk::Repeat(char byte, std::size_t size) {
   std::memset(room, byte, held);
   size_ = size;
   repeated_ = true;
+  origin_ = {ChunkOrigin::kRepeated, byte, 0};
+}
+
+void Chunk::Draw(RandomGenerator& random, std::size_t size) {
+  std::uint32_t seed = random.seed();
+  char* room = Allocate(size);
+  if (!room) return;
+  random.Bytes(room, size);
+  origin_ = {ChunkOrigin::kRandom, 0, seed};
 }
 
 files::Status Chunk::WriteTo(files::FileAccess& files, files::FileNumber number, std::size_t offset,
@@ -111,7 +122,7 @@ files::Status Chunk::WriteTo(files::FileAccess& files, files::FileNumber number,
 }
 
 files::Status BuildChunk(files::FileAccess& files, WipeType type, std::uint64_t part_bytes,
-                         const std::string& source_path, Chunk* chunk) {
+                         const std::string& source_path, RandomGenerator& random, Chunk* chunk) {
   chunk->Clear();
   files::Status pattern;
   switch (type) {
@@ -123,9 +134,7 @@ files::Status BuildChunk(files::FileAccess& files, WipeType type, std::uint64_t 
         pattern = ReadPattern(files, source_path, part_bytes, chunk);
         if (pattern.ok() && chunk->size() > 0) return files::kOk;
       }
-      if (char* room = chunk->Allocate(RoundedCount(part_bytes / double{kWritesPerPart}))) {
-        RandomBytes(room, chunk->size());
-      }
+      chunk->Draw(random, RoundedCount(part_bytes / double{kWritesPerPart}));
       break;
     default:
       chunk->Repeat(kOnes, part_bytes / kWritesPerPart);

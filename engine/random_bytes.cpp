@@ -13,8 +13,6 @@ constexpr double kTwoToThe31 = 2147483648.0;
 constexpr std::uint64_t kByteScale = 255;
 constexpr std::size_t kSplitBytes = 16 << 20;  // below this, a second thread gains little
 
-std::uint32_t seed = 0;
-
 std::uint32_t Advance(std::uint32_t from) {
   return from * kMultiplier + kIncrement;
 }
@@ -28,39 +26,10 @@ std::uint32_t Jump(std::uint32_t from) {
   return from * kJumpMultiplier + kJumpIncrement;
 }
 
-// The new seed shifted right by one: k in [0, 2^31), the value being k / 2^31.
-std::uint32_t Step() {
-  seed = Advance(seed);
-  return seed >> 1;
-}
-
-}  // namespace
-
-void SeedRandom(double time_of_day) {
-  float single = static_cast<float>(time_of_day);
-  static_assert(sizeof single == sizeof seed);
-  std::memcpy(&seed, &single, sizeof seed);
-}
-
-std::uint32_t RandomSeed() {
-  return seed;
-}
-
-double NextRandom() {
-  return Step() / kTwoToThe31;
-}
-
 // k / 2^31 × 255 exactly, then its floor: integer arithmetic gives the same.
 unsigned char ByteOf(std::uint32_t new_seed) {
   return static_cast<unsigned char>(((new_seed >> 1) * kByteScale) >> 31);
 }
-
-unsigned char NextRandomByte() {
-  Step();
-  return ByteOf(seed);
-}
-
-namespace {
 
 // The seed `steps` steps after `from`: the step, an affine map, raised to
 // that power by squaring.
@@ -99,9 +68,28 @@ std::uint32_t BytesAfter(std::uint32_t from, char* out, std::size_t count) {
 
 }  // namespace
 
+void RandomGenerator::Seed(double time_of_day) {
+  float single = static_cast<float>(time_of_day);
+  static_assert(sizeof single == sizeof seed_);
+  std::memcpy(&seed_, &single, sizeof seed_);
+}
+
+// The value is the new seed shifted right by one, k / 2^31 for k in [0, 2^31).
+double RandomGenerator::Next() {
+  seed_ = Advance(seed_);
+  return (seed_ >> 1) / kTwoToThe31;
+}
+
+void RandomGenerator::Bytes(char* out, std::size_t count) {
+  BytesAt(seed_, 0, out, count);
+  seed_ = Skip(seed_, count);
+}
+
 // A chunk of a gigabyte part takes a tenth of a second to draw, while the
 // device waits: a second thread draws its second half from the seed there.
-void RandomBytes(char* out, std::size_t count) {
+void RandomGenerator::BytesAt(std::uint32_t from, std::uint64_t skipped, char* out,
+                              std::size_t count) {
+  std::uint32_t seed = Skip(from, skipped);
   std::size_t half = count >= kSplitBytes ? count / 2 : count;
   std::uint32_t middle = Skip(seed, half);
   std::thread second;
@@ -114,7 +102,6 @@ void RandomBytes(char* out, std::size_t count) {
   }
   BytesAfter(seed, out, half);
   if (second.joinable()) second.join();
-  seed = Skip(seed, count);
 }
 
 }  // namespace kelvor::engine

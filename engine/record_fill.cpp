@@ -132,7 +132,8 @@ void PrepareRecordFill(Run& run) {
 
 void WriteRecordReserve(Run& run, const std::string& source_path) {
   Chunk reserve;
-  (void)BuildChunk(run.files, run.wipe_type, kReserveBytes * kWritesPerPart, source_path, &reserve);
+  (void)BuildChunk(run.files, run.wipe_type, kReserveBytes * kWritesPerPart, source_path,
+                   run.random, &reserve);
   WriteNewFile(run.files, run.temp_folder_path + kReserveName, Flush::kYes,
                [&run, &reserve](std::size_t* written) {
                  return reserve.WriteTo(run.files, kRecordFileNumber, 0, reserve.size(), written);

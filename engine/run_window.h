@@ -6,9 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "engine/run.h"
 #include "files/status.h"
+#include "platform/os_files.h"
 
 namespace kelvor::engine {
 
@@ -16,6 +19,7 @@ enum class Stage {
   kStarting,       // before anything is touched
   kGigabyteParts,  // after the remainder part, before the first gigabyte part
   kRecords,        // the free file records are being filled
+  kVerifying,      // the fill files are read back, before anything is deleted
   kDeleting,       // the end-of-run sequence deletes what the run wrote
 };
 
@@ -35,10 +39,31 @@ struct ChunkWritten {
   float rate = 0;
 };
 
+// A stretch of a fill file that did not read back as written.
+struct Mismatch {
+  std::string file;  // its name within the temporary folder
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
+// What reading the fill files back found.
+struct ReadBack {
+  VerifyMode mode = VerifyMode::kSample;
+  bool done = false;  // false: the writing failed, or the mode is off
+  os::ReadBackPath path = os::ReadBackPath::kDirect;  // the weakest of the files' paths
+  std::uint64_t bytes_verified = 0;
+  std::uint64_t bytes_stored = 0;  // what the volume gave the fill files
+  std::uint64_t mismatched_bytes = 0;
+  std::vector<Mismatch> mismatches;  // the first kMostMismatchesKept, adjacent ones joined
+  std::int32_t files_not_verifiable = 0;
+};
+inline constexpr std::size_t kMostMismatchesKept = 32;
+
 struct RunOutcome {
   std::uint64_t bytes_written = 0;     // to the fill files
   std::int32_t parts = 0;              // gigabyte parts planned
   std::vector<files::Status> reports;  // the error reports shown, in order
+  ReadBack read_back;
 };
 
 class RunWindow {

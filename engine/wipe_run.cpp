@@ -1,10 +1,14 @@
 #include "engine/wipe_run.h"
 
 #include <algorithm>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "engine/chunks.h"
 #include "engine/end_of_run.h"
 #include "engine/random_bytes.h"
+#include "engine/read_back.h"
 #include "engine/record_fill.h"
 #include "probes/registry_reader.h"
 #include "text/number_text.h"
@@ -31,6 +35,7 @@ struct FillWriter {
   float rate = 0;  // bytes per second, kept from chunk to chunk
   bool fill_file_open = false;
   std::uint64_t bytes_written = 0;
+  std::vector<FillFile> fill_files;  // as written, for the read-back
 
   // Time of day rounded to whole seconds, halves to even.
   double WholeSeconds() { return text::RoundToDecimals(SecondsOfDay(clock.Now()), 0); }
@@ -40,6 +45,9 @@ struct FillWriter {
     Status status = run.files.OpenFile(run.temp_folder_path + name, files::FileMode::kNewBinary,
                                        kFillFileNumber);
     fill_file_open = status.ok();
+    if (fill_file_open) {
+      fill_files.push_back({run.temp_folder_path + name, chunk.origin(), chunk.size(), 0, true});
+    }
     return status;
   }
 
@@ -59,12 +67,23 @@ struct FillWriter {
     return flush.failed() && ended.number == files::kDiskFull ? flush : ended;
   }
 
+  // Before the read-back opens it again; the end-of-run sequence would close
+  // it anyway.
+  void CloseEndedFillFile() {
+    if (fill_file_open) (void)CloseFillFile();
+  }
+
+  void CountWritten(std::size_t done) {
+    bytes_written += done;
+    if (!fill_files.empty()) fill_files.back().written += done;
+  }
+
   // The whole chunk as one write, or, after a "disk full", as much of it as
   // still fits.
   Status WriteChunk() {
     std::size_t done = 0;
     Status status = chunk.WriteTo(run.files, kFillFileNumber, 0, chunk.size(), &done);
-    bytes_written += done;
+    CountWritten(done);
     if (status.number == files::kDiskFull) return WriteLastFreeBytes(done, status);
     return status;
   }
@@ -81,7 +100,7 @@ struct FillWriter {
       Status attempt = chunk.WriteTo(run.files, kFillFileNumber, done,
                                      std::min(piece, chunk.size() - done), &written);
       done += written;
-      bytes_written += written;
+      CountWritten(written);
       if (attempt.ok() && written > 0) continue;
       if (attempt.failed() && attempt.number != files::kDiskFull) return attempt;
       piece /= 2;
@@ -125,12 +144,30 @@ struct FillWriter {
     return CloseFillFile();
   }
 
+  // The read-back makes a pattern file's bytes again from the last chunk,
+  // which starts with every earlier one when the file stayed the same
+  // between its reads: otherwise the remainder file cannot be verified.
+  bool RemainderIsPattern() const {
+    return !fill_files.empty() && fill_files[0].origin.kind == ChunkOrigin::kPattern;
+  }
+  void CheckRemainderIsStartOfChunk(std::size_t remainder_hash, std::size_t remainder_size) {
+    if (!RemainderIsPattern()) return;
+    std::string_view start = chunk.held().substr(0, remainder_size);
+    fill_files[0].known = chunk.origin().kind == ChunkOrigin::kPattern &&
+                          start.size() == remainder_size &&
+                          std::hash<std::string_view>{}(start) == remainder_hash;
+  }
+
   Status WriteGigabyteParts() {
-    if (Status status =
-            BuildChunk(run.files, run.wipe_type, kBytesPerGigabyte, source_path, &chunk);
+    std::size_t remainder_hash =
+        RemainderIsPattern() ? std::hash<std::string_view>{}(chunk.held()) : 0;
+    std::size_t remainder_size = chunk.held().size();
+    if (Status status = BuildChunk(run.files, run.wipe_type, kBytesPerGigabyte, source_path,
+                                   run.random, &chunk);
         status.failed()) {
       return status;
     }
+    CheckRemainderIsStartOfChunk(remainder_hash, remainder_size);
     window.OnStage(Stage::kGigabyteParts);
     for (std::int32_t part = 1; part <= parts; ++part) {
       window.PumpStep();
@@ -167,7 +204,7 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   std::string source_path = probes::ReadRegistryString(kPatternKeyPath, kPatternValueName);
   window.OnStage(Stage::kStarting);
   window.PumpStep();
-  SeedRandom(SecondsOfDay(clock.Now()));
+  run.random.Seed(SecondsOfDay(clock.Now()));
 
   // The drive is resolved once: what is mounted or removed during the run
   // cannot move it to another volume. A drive that cannot be held names
@@ -190,18 +227,21 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
 
   FillWriter writer{
       run, window, clock, source_path, static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte),
-      {}};
+      {},  0,      false, 0,           {}};
   auto remainder = static_cast<std::int32_t>(free_bytes % kBytesPerGigabyte);
   window.OnStarted({free_bytes, writer.parts});
   Keep(run, BuildChunk(run.files, run.wipe_type, static_cast<std::uint64_t>(remainder), source_path,
-                       &writer.chunk));
+                       run.random, &writer.chunk));
 
   double fill_started = SecondsOfDay(clock.Now());
   Keep(run, writer.FlushEndedFillFile(writer.WriteParts(remainder)));
   double fill_seconds = ElapsedSeconds(fill_started, SecondsOfDay(clock.Now()));
-  FillFreeRecords(run, window, clock, writer.chunk, fill_seconds,
-                  [&writer] { writer.WaitWhilePaused(); });
+  auto wait_while_paused = [&writer] { writer.WaitWhilePaused(); };
+  FillFreeRecords(run, window, clock, writer.chunk, fill_seconds, wait_while_paused);
+  writer.CloseEndedFillFile();
   RunOutcome outcome;
+  outcome.read_back =
+      VerifyFillFiles(run, window, clock, writer.fill_files, writer.chunk, wait_while_paused);
   outcome.bytes_written = writer.bytes_written;
   outcome.parts = writer.parts;
   outcome.reports = EndOfRun(run, window);

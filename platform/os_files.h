@@ -65,6 +65,24 @@ WinError FinishFlush(DriveHold& drive, FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);
 
+// Reading back what a run wrote, as far past the OS's cache as it lets a
+// program. Offsets and counts of the reads are multiples of
+// kReadBackAlignment (a read ends early only at the end of the file), into
+// page-aligned memory: what every direct read asks.
+inline constexpr std::size_t kReadBackAlignment = 1 << 20;
+enum class ReadBackPath {
+  kDirect,        // from the device, past the OS's cache
+  kThroughCache,  // the OS reads through its cache (emptied of the file first where it can be)
+  kMemory,        // the volume lives in memory: there is no device to reach
+};
+WinError OpenForReadBack(DriveHold& drive, const NativeName& name, FileHandle* handle,
+                         ReadBackPath* path);
+WinError ReadAt(FileHandle handle, std::uint64_t offset, void* buffer, std::size_t count,
+                std::size_t* read);
+// The bytes the volume gave the file: less than its length where the
+// filesystem compressed it, deduplicated it or left holes.
+WinError QueryAllocatedSize(FileHandle handle, std::uint64_t* bytes);
+
 // Names on the held drive go to its volume (DriveHold).
 WinError RemoveFile(DriveHold& drive, const NativeName& name);
 WinError MakeDirectory(DriveHold& drive, const NativeName& name);

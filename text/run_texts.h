@@ -14,6 +14,7 @@ inline constexpr const char* kStartingText = "Starting up ...";
 inline constexpr const char* kPausedText =
     "Paused. Select Resume to continue, or Cancel to end ...";
 inline constexpr const char* kRecordFillText = "Overwriting free file records ...";
+inline constexpr const char* kVerifyingText = "Verifying what was written ...";
 inline constexpr const char* kDeletingText =
     "Deleting temporary files. This may take several minutes ...";
 inline constexpr std::uint32_t kErrorReportStyle =

@@ -11,6 +11,8 @@ std::optional<std::string> StageText(engine::Stage stage) {
       return text::kStartingText;
     case engine::Stage::kRecords:
       return text::kRecordFillText;
+    case engine::Stage::kVerifying:
+      return text::kVerifyingText;
     case engine::Stage::kDeleting:
       return text::kDeletingText;
     case engine::Stage::kGigabyteParts:

@@ -13,6 +13,7 @@
 #include "engine/end_of_run.h"
 #include "fakes.h"
 #include "platform/os_drives.h"
+#include "platform/os_registry.h"
 #include "test_folder.h"
 #include "test_platform.h"
 #include "text/run_texts.h"
@@ -66,8 +67,9 @@ class WipeRun : public testing::Test {
       fs::remove_all(Native(drive), ignored);
     }
   }
-  RunOutcome Wipe(std::string_view drive, WipeType type, files::WriteFault fault = {}) {
-    engine::Run run(drive[0], type, std::move(fault));
+  RunOutcome Wipe(std::string_view drive, WipeType type, VerifyMode verify = VerifyMode::kSample,
+                  files::WriteFault fault = {}) {
+    engine::Run run(drive[0], type, verify, std::move(fault));
     return RunWipe(run, window_, clock_);
   }
   // Runs `look` once, when the run starts deleting (all files are closed then).
@@ -174,7 +176,12 @@ TEST_F(WipeRun, AFullDiskInsideTheLastFileIsFilledToTheLastClusterAndEndsQuietly
     behind_at_deletion = behind();
     kelvor1_length = fs::file_size(Native(test::kExt4Drive, "Kelvor1.dat"));
   };
-  Wipe(test::kExt4Drive, kAllZeros, whole_or_nothing);
+  RunOutcome outcome = Wipe(test::kExt4Drive, kAllZeros, VerifyMode::kSample, whole_or_nothing);
+  // Read back from the device (Wine reads through the host's cache), and
+  // nothing of the fill was stored in less room than it took.
+  EXPECT_EQ(outcome.read_back.path,
+            test::UnderWine() ? os::ReadBackPath::kThroughCache : os::ReadBackPath::kDirect);
+  EXPECT_GE(outcome.read_back.bytes_stored, outcome.bytes_written);
   EXPECT_GT(kelvor1_length, 0u);
   EXPECT_LT(kelvor1_length, kGigabyteFileSize);
   EXPECT_LT(free_left, kCluster);
@@ -215,7 +222,7 @@ TEST_F(WipeRun, TheCommandLineChoosesTheDriveAndTheWipeType) {
 
 // A run tells its window what happens in order: it starts, writes chunks
 // until the disk is full (here inside the remainder part), fills the free
-// records, deletes, finishes. A
+// records, reads back what it wrote, deletes, finishes. A
 // second run on another volume, started and ended inside a pump step of the
 // first, shares nothing with it: each holds its own drive and files.
 TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
@@ -228,8 +235,8 @@ TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
   };
   RunOutcome outcome = Wipe(test::kSmallDrive, kAllOnes);
   for (const test::FakeWindow* window : {&window_, &inner}) {
-    EXPECT_EQ(window->stages,
-              (std::vector<Stage>{Stage::kStarting, Stage::kRecords, Stage::kDeleting}));
+    EXPECT_EQ(window->stages, (std::vector<Stage>{Stage::kStarting, Stage::kRecords,
+                                                  Stage::kVerifying, Stage::kDeleting}));
     ASSERT_EQ(window->started.size(), 1u);
     EXPECT_EQ(window->started[0].parts, 0);
     EXPECT_FALSE(window->chunks.empty());
@@ -264,6 +271,70 @@ TEST_F(WipeRun, ACancelDuringTheWritingGivesTheSpaceBackAtOnce) {
   EXPECT_EQ(window_.chunks.size(), 2u);
   EXPECT_TRUE(window_.reports.empty());
   EXPECT_EQ(window_.finished, 0);
+}
+
+// Before the deletion every byte of the fill reads back as written (here
+// pseudo-random bytes, which the read-back draws again from their seed); a
+// stretch changed behind the run's back after the writing fails the run
+// with "Disk media error", reported after the deletion, and the sample
+// always holds a file's first MiB.
+TEST_F(WipeRun, TheFillReadsBackAsWrittenAndAChangedStretchFailsTheRun) {
+  RunOutcome clean = Wipe(test::kSmallDrive, kBinaryBlocks, VerifyMode::kFull);
+  EXPECT_TRUE(clean.read_back.done);
+  EXPECT_EQ(clean.read_back.bytes_verified, clean.bytes_written);
+  EXPECT_EQ(clean.read_back.mismatched_bytes, 0u);
+  EXPECT_EQ(clean.read_back.path, os::ReadBackPath::kMemory);
+  EXPECT_TRUE(clean.reports.empty());
+
+  constexpr std::uint64_t kChangedAt = 1000, kChanged = 100;
+  window_ = {};
+  window_.on_status = [](const std::string& text) {
+    if (text != text::kVerifyingText) return;
+    std::fstream file(Native(test::kSmallDrive, "Kelvor0.dat"),
+                      std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(kChangedAt);
+    file.write(std::string(kChanged, '\xff').data(), kChanged);  // never a pseudo-random byte
+  };
+  RunOutcome changed = Wipe(test::kSmallDrive, kBinaryBlocks);
+  EXPECT_LT(changed.read_back.bytes_verified, changed.bytes_written / 10);
+  EXPECT_GE(changed.read_back.bytes_verified, changed.bytes_written / 100);
+  ASSERT_EQ(changed.read_back.mismatches.size(), 1u);
+  EXPECT_EQ(changed.read_back.mismatches[0].file, "Kelvor0.dat");
+  EXPECT_EQ(changed.read_back.mismatches[0].offset, kChangedAt);
+  EXPECT_EQ(changed.read_back.mismatches[0].length, kChanged);
+  EXPECT_EQ(window_.reports, std::vector<files::ErrorNumber>{files::kDiskMediaError});
+  EXPECT_EQ(window_.stages.back(), Stage::kDeleting);
+  EXPECT_FALSE(fs::exists(Native(test::kSmallDrive)));
+  EXPECT_EQ(command_line::ExitCodeOf(changed), command_line::kExitReported);
+}
+
+// A pattern file's chunks: the remainder file reads back as the start of the
+// gigabyte part's chunk, which it is when the file stays the same; a file
+// changed between its two reads leaves the remainder file unverifiable, and
+// the run still verifies the rest.
+TEST_F(WipeRun, APatternFillReadsBackUnlessThePatternChangedMeanwhile) {
+  test::TestFolder folder;
+  std::string pattern(4099, '\0');
+  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i * 31 + i / 7);
+  folder.Write("wallpaper.bmp", pattern);
+  test::TestRegistry registry;
+  registry.Set("Control Panel\\Desktop", "Wallpaper", os::kRegSz, folder / "wallpaper.bmp" + '\0');
+
+  RunOutcome same = Wipe(test::kLargeDrive, kBinaryBlocks, VerifyMode::kFull);
+  EXPECT_EQ(same.read_back.bytes_verified, same.bytes_written);
+  EXPECT_EQ(same.read_back.mismatched_bytes, 0u);
+  EXPECT_EQ(same.read_back.files_not_verifiable, 0);
+  EXPECT_TRUE(same.reports.empty());
+
+  window_ = {};
+  window_.on_pump = [&] {
+    if (window_.chunks.size() == 1) folder.Write("wallpaper.bmp", pattern.substr(1));
+  };
+  RunOutcome changed = Wipe(test::kLargeDrive, kBinaryBlocks, VerifyMode::kFull);
+  EXPECT_EQ(changed.read_back.files_not_verifiable, 1);
+  EXPECT_EQ(changed.read_back.mismatched_bytes, 0u);
+  EXPECT_GT(changed.read_back.bytes_verified, 0u);
+  EXPECT_TRUE(changed.reports.empty());
 }
 
 // A drive where no folder can be made writes nothing and reports both

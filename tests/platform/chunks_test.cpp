@@ -20,12 +20,13 @@ class Chunks : public testing::Test {
   }
   Chunk Build(WipeType type, std::uint64_t part, const std::string& source = "") {
     Chunk chunk;
-    EXPECT_EQ(BuildChunk(files_, type, part, source, &chunk).number, files::kNoError);
+    EXPECT_EQ(BuildChunk(files_, type, part, source, random_, &chunk).number, files::kNoError);
     return chunk;
   }
   test::TestFolder folder_;
   os::DriveHold nothing_held_;
   files::FileAccess files_{nothing_held_};
+  RandomGenerator random_;
 };
 
 // A tenth of the part, rounded down; of a gigabyte part's chunk of one byte
@@ -46,12 +47,13 @@ TEST_F(Chunks, RandomBytesTakeATenthRoundedHalvesToEven) {
   folder_.Write("empty.bmp", "");
   EXPECT_EQ(Build(kBinaryBlocks, 25).size(), 2u);
   EXPECT_EQ(Build(kBinaryBlocks, 35, folder_ / "empty.bmp").size(), 4u);
-  SeedRandom(0.0);
+  random_.Seed(0.0);
   std::string chunk = Held(kBinaryBlocks, kBytesPerGigabyte, folder_ / "missing.bmp");
   EXPECT_EQ(chunk.size(), kGigabyteChunkSize);
-  SeedRandom(0.0);
+  RandomGenerator fresh;
+  fresh.Seed(0.0);
   std::string first(1000, '\0');
-  RandomBytes(first.data(), first.size());
+  fresh.Bytes(first.data(), first.size());
   EXPECT_EQ(chunk.substr(0, 1000), first);
 }
 
@@ -75,7 +77,7 @@ TEST_F(Chunks, APatternFileIsRepeatedOrCut) {
   // holds pseudo-random bytes for a run that writes on.
   ASSERT_EQ(files_.OpenFile(source, files::FileMode::kOutput, 3).number, files::kNoError);
   Chunk chunk;
-  EXPECT_EQ(BuildChunk(files_, kBinaryBlocks, 10000, source, &chunk).number,
+  EXPECT_EQ(BuildChunk(files_, kBinaryBlocks, 10000, source, random_, &chunk).number,
             files::kPermissionDenied);
   EXPECT_EQ(chunk.size(), 1000u);
   EXPECT_NE(chunk.held(), pattern);

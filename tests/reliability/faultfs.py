@@ -10,6 +10,12 @@
 #               has been passed (the device lost data it had accepted)
 #   everything  writes and every change to the folder tree fail, as on a
 #               volume that has turned read-only
+#   and faults that nothing fails, which only reading back can show:
+#   drops       writes after the limit are taken but not stored
+#   wraps       the device holds only AFTER bytes: a write past them lands
+#               where the file's first bytes went (a fake-capacity stick)
+#   stale       writes are stored, but reads after the limit return the file's
+#               first bytes, wherever they were asked for
 #   FLUSH_ERRNO every flush after the limit fails too, with this error
 # Runs in the foreground until unmounted.
 import errno
@@ -52,11 +58,23 @@ class FaultFS(fusepy.Operations):
         return super().__call__(operation, path, *arguments)
 
     def read(self, path, size, offset, fh):
+        if self.fail == "stale" and self.written >= self.after:
+            offset = 0
         return os.pread(fh, size, offset)
 
     def write(self, path, data, offset, fh):
-        if self.fail in ("writes", "everything") and self.written >= self.after:
+        failing = self.written >= self.after
+        if self.fail in ("writes", "everything") and failing:
             raise fusepy.FuseOSError(self.error)
+        if failing and self.fail in ("drops", "wraps"):
+            # The file's length grows as asked; the bytes go nowhere, or over earlier ones.
+            end = offset + len(data)
+            if os.fstat(fh).st_size < end:
+                os.ftruncate(fh, end)
+            if self.fail == "wraps":
+                os.pwrite(fh, data, offset % self.after)
+            self.written += len(data)
+            return len(data)
         put = os.pwrite(fh, data, offset)
         self.written += put
         return put

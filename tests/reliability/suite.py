@@ -277,16 +277,36 @@ class Suite(unittest.TestCase):
                 mount_tmpfs(stack, "96m", backing)
                 put_user_files(top=backing)
                 before = snapshot(backing)
-                # G: as a view of the backing folder that starts failing after 30 MiB.
-                server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME,
-                                           str(30 * MIB), error, fail, *flush_error])
-                stack.callback(stop, server)
-                stack.callback(subprocess.run, ["fusermount", "-u", VOLUME])
-                self.assertTrue(wait_until(lambda: os.path.ismount(VOLUME) or server.poll(), 10)
-                                and server.poll() is None, "the fault-injecting volume did not come up")
+                self.mount_faulty_view(stack, backing, error, fail, *flush_error)
                 self.assertEqual(run()[:2], (1, reports))
                 self.assertEqual(snapshot(backing), before)
                 self.assertEqual(os.path.lexists(os.path.join(backing, TEMP_NAME)), not cleaned)
+
+    # Faults that no call reports, which only reading back shows: a device
+    # that drops writes, one that wraps around past the capacity it really
+    # has, one that returns stale data. The default sample catches each: the
+    # run fails with "Disk media error" after the deletion, and the user's
+    # files stay as they were.
+    def test_what_the_device_did_not_keep_fails_the_run(self):
+        backing = os.path.join(WORK, "backing")
+        for fail in ("drops", "wraps", "stale"):
+            with self.subTest(fail=fail), contextlib.ExitStack() as stack:
+                mount_tmpfs(stack, "96m", backing)
+                put_user_files(top=backing)
+                before = snapshot(backing)
+                self.mount_faulty_view(stack, backing, "EIO", fail)
+                self.assertEqual(run(("G:", "/0"))[:2], (1, [report(72, "Disk media error")]))
+                self.assertEqual(snapshot(backing), before)
+                self.assertFalse(os.path.lexists(os.path.join(backing, TEMP_NAME)))
+
+    # G: as a view of the backing folder that starts failing after 30 MiB.
+    def mount_faulty_view(self, stack, backing, *fault):
+        server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME,
+                                   str(30 * MIB), *fault])
+        stack.callback(stop, server)
+        stack.callback(subprocess.run, ["fusermount", "-u", VOLUME])
+        self.assertTrue(wait_until(lambda: os.path.ismount(VOLUME) or server.poll(), 10)
+                        and server.poll() is None, "the fault-injecting volume did not come up")
 
     # A run killed, then one whose volume is unmounted, in a gigabyte part;
     # and the next run.
@@ -553,7 +573,7 @@ class Suite(unittest.TestCase):
             shown = re.search(rf"^G:\\    Fixed Drive    ([\d.]+) MB Free    {re.escape(VOLUME)}$",
                               listing, re.M)
             self.assertIsNotNone(shown, listing)
-            self.assertIn("\nUsage: kelvor DRIVE [OPTION]", listing)
+            self.assertIn("\nUsage: kelvor DRIVE [OPTION...]", listing)
             self.assertAlmostEqual(float(shown.group(1)), free_bytes() / GIB * 1000, delta=0.5)
             self.assertEqual({run(words, user=NOBODY)[2] for words in ((), ("-h",))}, {listing})
 

@@ -28,6 +28,10 @@ std::optional<std::uint64_t> BytesWrittenToDevice(std::string_view drive);
 // this process can.
 std::string ReadHostFile(const std::string& host_path);
 
+// Whether the tests run as a Windows program under Wine, whose file reads
+// always pass through the host's cache.
+bool UnderWine();
+
 // The host's own name for a program path, for looking at the file from
 // outside the program: below the drive's mount point natively, the wide name
 // under Windows.

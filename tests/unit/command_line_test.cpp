@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "command_line/own_options.h"
+
 namespace kelvor::command_line {
 namespace {
 
@@ -56,6 +58,30 @@ TEST(WipeTypeFromOptions, ZeroForBlocksCapitalBForAllZerosAndBDecides) {
            {"C: x/Bin", engine::kAllZeros},
            {"C:/0", engine::kBinaryBlocks}}) {
     EXPECT_EQ(WipeTypeFromOptions(tail), type) << tail;
+  }
+}
+
+// Kelvor's own options leave the tail before the wipe type's substring tests
+// read it; an unknown word that starts with "--" stays, as every other
+// argument does; a bad value is refused.
+TEST(OwnOptions, AreTakenOutOfTheTailAndChooseNoWipeType) {
+  struct Case {
+    const char* tail;
+    engine::VerifyMode verify;
+    engine::WipeType type;
+    const char* refused;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"C:", engine::VerifyMode::kSample, engine::kAllOnes, ""},
+           {"C: --verify=full /0", engine::VerifyMode::kFull, engine::kBinaryBlocks, ""},
+           {"C: \"--verify=off\"", engine::VerifyMode::kOff, engine::kAllOnes, ""},
+           {"C: --verify=/B", engine::VerifyMode::kSample, engine::kAllOnes, "--verify=/B"},
+           {"C: --other=/B", engine::VerifyMode::kSample, engine::kAllZeros, ""}}) {
+    std::string wipe_tail;
+    OwnOptions own = TakeOwnOptions(c.tail, &wipe_tail);
+    EXPECT_EQ(own.verify, c.verify) << c.tail;
+    EXPECT_EQ(WipeTypeFromOptions(wipe_tail), c.type) << c.tail;
+    EXPECT_EQ(own.refused, c.refused) << c.tail;
   }
 }
 

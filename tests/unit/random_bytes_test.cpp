@@ -9,46 +9,56 @@
 namespace kelvor::engine {
 namespace {
 
-TEST(SeedRandom, TakesTheBitsOfTheSinglePrecisionValue) {
+TEST(RandomGenerator, TheSeedTakesTheBitsOfTheSinglePrecisionValue) {
   const std::pair<double, std::uint32_t> cases[] = {
       {0.0, 0u}, {1.0, 0x3F800000u}, {0.1, 0x3DCCCCCDu}, {45296.789, 0x4730F0CAu}};  // 12:34:56.789
+  RandomGenerator random;
   for (auto [seed, bits] : cases) {
-    SeedRandom(seed);
-    EXPECT_EQ(RandomSeed(), bits) << seed;
+    random.Seed(seed);
+    EXPECT_EQ(random.seed(), bits) << seed;
   }
-  SeedRandom(0.0);
-  EXPECT_EQ(NextRandom(), 0.0);
-  EXPECT_EQ(NextRandom(), 67387907 / 2147483648.0);
-  EXPECT_EQ(RandomSeed(), 134775814u);
+  random.Seed(0.0);
+  EXPECT_EQ(random.Next(), 0.0);
+  EXPECT_EQ(random.Next(), 67387907 / 2147483648.0);
+  EXPECT_EQ(random.seed(), 134775814u);
 }
 
 // Each byte is the floor of the next value times 255, so never 255; a chunk
-// of any length draws what single draws would (a large one in two halves).
-TEST(RandomBytes, EachIsTheFloorOfTheNextValueTimes255InChunksOfAnyLength) {
+// of any length draws what single draws would (a large one in two halves),
+// and any stretch of it can be drawn again from the seed it began at.
+TEST(RandomGenerator, EachByteIsTheFloorOfTheNextValueTimes255InChunksOfAnyLength) {
   for (std::size_t length : {0, 1, 3, 4, 5, 8, 1001, 65539, (16 << 20) + 3}) {
-    SeedRandom(1234.5);
+    RandomGenerator chunk_random, single_random;
+    chunk_random.Seed(1234.5);
+    std::uint32_t start = chunk_random.seed();
     std::string chunk(length, '\0');
-    RandomBytes(chunk.data(), length);
-    std::uint32_t seed_after_chunk = RandomSeed();
-    SeedRandom(1234.5);
+    chunk_random.Bytes(chunk.data(), length);
+    single_random.Seed(1234.5);
     for (std::size_t i = 0; i < length; ++i) {
-      auto expected = static_cast<int>(std::floor(static_cast<long double>(NextRandom()) * 255));
+      auto expected =
+          static_cast<int>(std::floor(static_cast<long double>(single_random.Next()) * 255));
       ASSERT_EQ(static_cast<unsigned char>(chunk[i]), expected) << length << " " << i;
     }
-    EXPECT_EQ(seed_after_chunk, RandomSeed()) << length;
+    EXPECT_EQ(chunk_random.seed(), single_random.seed()) << length;
+    std::string stretch(length / 3, '\0');
+    RandomGenerator::BytesAt(start, length - stretch.size(), stretch.data(), stretch.size());
+    EXPECT_EQ(stretch, chunk.substr(length - stretch.size())) << length;
   }
 }
 
-TEST(RandomBytes, TheLargestValueGives254) {
+TEST(RandomGenerator, TheLargestValueGives254) {
   // A seed whose successor is 0xFFFFFFFF: k = 2^31 - 1.
   constexpr std::uint32_t kInverse = 0xD94FA8CDu;  // 134775813 × kInverse ≡ 1 (mod 2^32)
   static_assert(static_cast<std::uint32_t>(134775813u * kInverse) == 1u);
   std::uint32_t before = (0xFFFFFFFFu - 1u) * kInverse;
   float as_single;
   std::memcpy(&as_single, &before, sizeof before);
-  SeedRandom(as_single);
-  ASSERT_EQ(RandomSeed(), before);
-  EXPECT_EQ(NextRandomByte(), 254);
+  RandomGenerator random;
+  random.Seed(as_single);
+  ASSERT_EQ(random.seed(), before);
+  unsigned char byte = 0;
+  random.Bytes(reinterpret_cast<char*>(&byte), 1);
+  EXPECT_EQ(byte, 254);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(TerminalViewTest, OnATerminalOneLineWithABarAndTheMeasuredRateThenTheSumm
   Chunk(*view, 500ms, kGigabyte / 2, 2);
   Stage(*view, 1500ms, Stage::kDeleting);
   now_ += 3s;  // the deleting is no writing
-  view->PrintSummary({3 * kGigabyte, 3, {}});
+  view->PrintSummary({3 * kGigabyte, 3, {}, {}});
   EXPECT_EQ(
       Written(),
       "\rStarting up ...\x1b[K"
@@ -72,7 +72,7 @@ TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOn
   Chunk(*view, 1s, kGigabyte / 2, 1);
   view->OnPaused();  // within the five seconds: not shown
   Stage(*view, 1s, Stage::kDeleting);
-  view->PrintSummary({2 * kGigabyte, 2, {}});
+  view->PrintSummary({2 * kGigabyte, 2, {}, {}});
   EXPECT_EQ(Written(),
             "Starting up ...\n"
             "Rate: 204.8 MB/sec. Est Time Remaining: 5 sec.\n"

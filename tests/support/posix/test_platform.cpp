@@ -50,6 +50,10 @@ std::filesystem::path HostPath(std::string_view program_path) {
   return path;
 }
 
+bool UnderWine() {
+  return false;
+}
+
 bool PrepareTestEnvironment() {
   if (VolumeFolder(kWorkDrive).empty()) {
     std::fprintf(
