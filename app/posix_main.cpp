@@ -49,6 +49,8 @@ constexpr const char* kUsage =
     "  --verify=sample  before the fill files are deleted, read back their first and\n"
     "                   last MiB and at least 1% more, placed at random (the default)\n"
     "  --verify=full    read back every byte; --verify=off reads nothing back\n"
+    "  --record=FILE    write the run's erasure record (JSON) to FILE, also when the\n"
+    "                   run fails or is stopped\n"
     "A byte that does not read back as written fails the run: 72 - Disk media error.\n"
     "\n"
     "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
@@ -129,7 +131,7 @@ int Wipe(std::vector<std::string> arguments) {
   }
   Options options = OptionsAfterDrive(arguments);
   if (!options.own.refused.empty()) {
-    std::fprintf(stderr, "kelvor: %s: --verify takes sample, full or off\n",
+    std::fprintf(stderr, "kelvor: %s: --verify takes sample, full or off; --record a file\n",
                  PrintableText(options.own.refused).c_str());
     return cli::kExitBadOption;
   }
@@ -160,14 +162,22 @@ int Wipe(std::vector<std::string> arguments) {
     return kExitDriveNotListed;
   }
   kelvor::engine::Run run(*letter, options.wipe_type, options.own.verify);
-  cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&run](int signal_number) {
+  std::optional<kelvor::record::RunRecord> record;  // for --record=FILE
+  cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&](int signal_number) {
     kelvor::engine::CleanUpAfterCancel(run);
-    kelvor::os::EndProcess(kSignalExitBase + signal_number);
+    int exit_code = kSignalExitBase + signal_number;
+    if (record) (void)record->Write(exit_code, nullptr);
+    kelvor::os::EndProcess(exit_code);
   });
+  if (!options.own.record_path.empty()) {
+    record.emplace(view, cli::RecordSubjectOf(run), options.own.record_path);
+  }
+  kelvor::engine::RunWindow& window =
+      record ? *record : static_cast<kelvor::engine::RunWindow&>(view);
   kelvor::engine::SystemClock clock;
-  kelvor::engine::RunOutcome outcome = kelvor::engine::RunWipe(run, view, clock);
+  kelvor::engine::RunOutcome outcome = kelvor::engine::RunWipe(run, window, clock);
   view.PrintSummary(outcome);
-  return cli::ExitCodeOf(outcome);
+  return record ? cli::WriteRecord(*record, outcome, stderr) : cli::ExitCodeOf(outcome);
 }
 
 }  // namespace

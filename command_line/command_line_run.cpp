@@ -4,6 +4,8 @@
 #include "command_line/own_options.h"
 #include "drives/drive_lines.h"
 #include "engine/wipe_run.h"
+#include "files/error_numbers.h"
+#include "kelvor_version.h"
 
 namespace kelvor::command_line {
 
@@ -27,7 +29,25 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
   std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
   if (!letter) return kExitDriveNotListed;
   engine::Run run(*letter, WipeTypeFromOptions(wipe_tail), own.verify);
-  return ExitCodeOf(engine::RunWipe(run, window, clock));
+  if (own.record_path.empty()) return ExitCodeOf(engine::RunWipe(run, window, clock));
+  record::RunRecord record(window, RecordSubjectOf(run), os::ToNativeName(own.record_path));
+  engine::RunOutcome outcome = engine::RunWipe(run, record, clock);
+  return WriteRecord(record, outcome, stderr);
+}
+
+record::RecordSubject RecordSubjectOf(const engine::Run& run) {
+  return {KELVOR_VERSION_TEXT, run.drive_root, run.wipe_type, run.verify_mode};
+}
+
+int WriteRecord(const record::RunRecord& record, const engine::RunOutcome& outcome,
+                std::FILE* errors) {
+  int exit_code = ExitCodeOf(outcome);
+  if (os::WinError error = record.Write(exit_code, &outcome)) {
+    std::fprintf(errors, "Kelvor: the record could not be written: %s.\n",
+                 files::ErrorMessage(files::MapOsError(error)).c_str());
+    return kExitReported;
+  }
+  return exit_code;
 }
 
 }  // namespace kelvor::command_line

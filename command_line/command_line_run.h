@@ -3,12 +3,14 @@
 // an exit code that tells scripts what happened.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/clock.h"
 #include "engine/run_window.h"
+#include "record/run_record.h"
 
 namespace kelvor::command_line {
 
@@ -27,5 +29,13 @@ int ExitCodeOf(const engine::RunOutcome& outcome);
 // and the clock it measures with. Returns the exit code.
 int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
                    engine::Clock& clock);
+
+// The record of a run, for --record=FILE.
+record::RecordSubject RecordSubjectOf(const engine::Run& run);
+// Writes the record of a run that ended and returns the exit code: the
+// run's, or kExitReported when the record could not be written (which
+// `errors` is told).
+int WriteRecord(const record::RunRecord& record, const engine::RunOutcome& outcome,
+                std::FILE* errors);
 
 }  // namespace kelvor::command_line

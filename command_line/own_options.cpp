@@ -6,6 +6,7 @@ namespace kelvor::command_line {
 namespace {
 
 constexpr std::string_view kVerifyOption = "--verify=";
+constexpr std::string_view kRecordOption = "--record=";
 
 struct NamedMode {
   std::string_view name;
@@ -18,6 +19,11 @@ constexpr NamedMode kVerifyModes[] = {{"sample", engine::VerifyMode::kSample},
 }  // namespace
 
 bool TakeOwnOption(std::string_view word, OwnOptions* options) {
+  if (word.starts_with(kRecordOption)) {
+    options->record_path = word.substr(kRecordOption.size());
+    if (options->record_path.empty() && options->refused.empty()) options->refused = word;
+    return true;
+  }
   if (!word.starts_with(kVerifyOption)) return false;
   std::string_view value = word.substr(kVerifyOption.size());
   for (const NamedMode& named : kVerifyModes) {

@@ -1,5 +1,5 @@
 // Kelvor's own options: words after the drive that start with "--", such as
-// --verify=sample|full|off. On Windows they are taken out of the command
+// --verify=sample|full|off and --record=FILE. On Windows they are taken out of the command
 // tail before the wipe type's substring tests read it, so that their values
 // ("--record=D:/B.json") choose no wipe type.
 #pragma once
@@ -15,7 +15,8 @@ inline constexpr std::string_view kOwnOptionStart = "--";
 
 struct OwnOptions {
   engine::VerifyMode verify = engine::VerifyMode::kSample;
-  std::string refused;  // the first own option given a value it does not take
+  std::string record_path;  // --record=FILE: where the run's record goes; empty for none
+  std::string refused;      // the first own option given a value it does not take
 };
 
 // Takes one word into `options`; false when the word is no option of these.

@@ -37,10 +37,11 @@ class TerminalView : public engine::RunWindow {
   bool PauseRequested() override { return false; }
 
   // "Wrote 1.2 GB in 8 s, 150.3 MB/sec." after the run; "Wrote 0 MB in 0.1 s."
-  // when nothing was written.
+  // when nothing was written; then what reading back found.
   void PrintSummary(const engine::RunOutcome& outcome);
 
  private:
+  void PrintReadBack(const engine::ReadBack& read_back);
   double SecondsSinceStart();
   std::string MeasuredStatus();
   void Show(std::string status, bool always = false);

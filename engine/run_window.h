@@ -64,6 +64,8 @@ struct RunOutcome {
   std::int32_t parts = 0;              // gigabyte parts planned
   std::vector<files::Status> reports;  // the error reports shown, in order
   ReadBack read_back;
+  std::uint64_t free_bytes_after = 0;   // once the run has cleaned up
+  std::vector<std::string> files_left;  // fill files the cleanup could not delete
 };
 
 class RunWindow {

@@ -245,6 +245,10 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   outcome.bytes_written = writer.bytes_written;
   outcome.parts = writer.parts;
   outcome.reports = EndOfRun(run, window);
+  for (const FillFile& file : writer.fill_files) {
+    if (run.files.IsExistingFile(file.path)) outcome.files_left.push_back(file.path);
+  }
+  os::QueryFreeBytes(run.drive, run.drive_root, &outcome.free_bytes_after);
   window.OnFinished(outcome);
   return outcome;
 }

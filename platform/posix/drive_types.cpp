@@ -59,8 +59,8 @@ BlockDevice DescribeBlockDevice(const std::string& device) {
                                                      : BlockDevice::kFixed;
 }
 
-// The mount that holds a folder: the one with the longest mount point that
-// is a prefix of the folder's real path.
+}  // namespace
+
 std::optional<MountEntry> MountHolding(const std::string& folder) {
   char resolved[PATH_MAX];
   if (!realpath(folder.c_str(), resolved)) return std::nullopt;
@@ -76,8 +76,6 @@ std::optional<MountEntry> MountHolding(const std::string& folder) {
   }
   return best;
 }
-
-}  // namespace
 
 unsigned DriveTypeOfMount(const MountEntry& mount, BlockDevice device) {
   if (IsPseudoMount(mount) && mount.mount_point != "/") return kDriveNoRootDir;

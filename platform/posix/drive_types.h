@@ -1,6 +1,7 @@
 // Drive types on POSIX, from the filesystem mounted at a drive's folder.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,9 @@ enum class BlockDevice { kNone, kFixed, kRemovable };
 // iso9660 and udf CD drives; other filesystems count as fixed, or removable
 // when their block device is. Kernel filesystems are no drives at all.
 unsigned DriveTypeOfMount(const MountEntry& mount, BlockDevice device);
+
+// The mount that holds a folder: the one with the longest mount point that
+// is a prefix of the folder's real path.
+std::optional<MountEntry> MountHolding(const std::string& folder);
 
 }  // namespace kelvor::os

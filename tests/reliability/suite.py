@@ -12,10 +12,12 @@
 # its own volumes on drive G: (KELVOR_TEST_VOLUMES/reliability) and unmounts
 # them again. Its arguments are unittest's: -k NAME chooses the cases whose
 # names hold NAME.
-import contextlib, hashlib, mmap, os, pathlib, re, resource, signal, subprocess, sys, termios
-import threading, time
+import contextlib, hashlib, json, mmap, os, pathlib, re, resource, signal, subprocess, sys
+import termios, threading, time
 import unittest
 import xml.etree.ElementTree as ET
+
+import jsonschema
 
 ROOT = os.environ["KELVOR_TEST_VOLUMES"]
 WINDOWS = os.environ["KELVOR_PLATFORM"] == "win32"
@@ -23,6 +25,7 @@ PROGRAM = os.environ["KELVOR_PROGRAM"]
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 VOLUME = os.path.join(ROOT, "reliability")  # drive G:
+WORK_DRIVE = "T:"  # ROOT/work, as tests/support/test-volumes.txt lays it out
 WORK = os.path.join(ROOT, "reliability-work")  # images and backing folders; no drive
 ELSEWHERE = os.path.join(WORK, "elsewhere")  # another volume, where links lead
 TEMP_NAME = "~KelvorTemp"
@@ -298,6 +301,57 @@ class Suite(unittest.TestCase):
                 self.assertEqual(run(("G:", "/0"))[:2], (1, [report(72, "Disk media error")]))
                 self.assertEqual(snapshot(backing), before)
                 self.assertFalse(os.path.lexists(os.path.join(backing, TEMP_NAME)))
+
+    # The erasure record (--record=FILE, here on the work volume) of a clean
+    # run, of a run on a device that drops writes, and (Linux: the Windows
+    # program's command line takes no interrupt) of a run stopped by one:
+    # each is valid by the record's schema, checked by a real validator, and
+    # says how the run ended and what reading back found.
+    def test_every_run_leaves_a_record_that_its_schema_takes(self):
+        with open(os.path.join(HERE, "../../docs/record.schema.json")) as schema:
+            validator = jsonschema.Draft202012Validator(json.load(schema))
+        host_path = os.path.join(ROOT, "work", "kelvor-record.json")
+        option = "--record=" + (WORK_DRIVE + "\\kelvor-record.json" if WINDOWS else host_path)
+
+        def record():
+            with open(host_path) as file:
+                taken = json.load(file)
+            os.remove(host_path)
+            validator.validate(taken)
+            return taken
+
+        with contextlib.ExitStack() as stack:
+            mount_tmpfs(stack, "64m")
+            self.assertEqual(run(("G:", "/0", option))[0], 0)
+            clean = record()
+            # Wine takes G: for a hard disk, and reads through the host's cache.
+            path = "through-cache" if WINDOWS else "memory"
+            self.assertEqual((clean["result"], clean["verification"]["path"], clean["exit_code"]),
+                             ("verified", path, 0))
+            self.assertGreaterEqual(clean["bytes"]["verified"] * 100, clean["bytes"]["written"])
+        with contextlib.ExitStack() as stack:
+            backing = os.path.join(WORK, "backing")
+            mount_tmpfs(stack, "96m", backing)
+            self.mount_faulty_view(stack, backing, "EIO", "drops")
+            self.assertEqual(run(("G:", "/0", option, "--verify=full"))[0], 1)
+            failed = record()
+            self.assertEqual((failed["result"], failed["errors"]),
+                             ("failed", [{"number": 72, "text": "Disk media error"}]))
+            mismatches = failed["verification"]["mismatches"]
+            self.assertGreater(len(mismatches), 0)
+            # What came before the fault (the record stage's reserve took 16 MiB of the 30) is right.
+            self.assertGreaterEqual(mismatches[0]["offset"], 10 * MIB)
+        if not WINDOWS:
+            with contextlib.ExitStack() as stack:
+                mount_tmpfs(stack, "600m")
+                process = start(("G:", option))
+                stack.callback(stop, process)
+                self.assertTrue(part_reached(process, "Kelvor0.dat"), "the run never got going")
+                kill(process, signal.SIGINT)
+                self.assertEqual(finish(process)[0], 130)
+                cancelled = record()
+                self.assertEqual((cancelled["result"], cancelled["exit_code"]), ("cancelled", 130))
+                self.assertGreater(cancelled["bytes"]["written"], 0)
 
     # G: as a view of the backing folder that starts failing after 30 MiB.
     def mount_faulty_view(self, stack, backing, *fault):

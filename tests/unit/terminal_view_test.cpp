@@ -36,6 +36,13 @@ class TerminalViewTest : public testing::Test {
     view.OnStage(stage);
   }
 
+  static engine::RunOutcome Wrote(std::uint64_t bytes, std::int32_t parts) {
+    engine::RunOutcome outcome;
+    outcome.bytes_written = bytes;
+    outcome.parts = parts;
+    return outcome;
+  }
+
   std::FILE* out_ = std::tmpfile();
   TerminalView::Clock::time_point now_{};
 };
@@ -51,7 +58,7 @@ TEST_F(TerminalViewTest, OnATerminalOneLineWithABarAndTheMeasuredRateThenTheSumm
   Chunk(*view, 500ms, kGigabyte / 2, 2);
   Stage(*view, 1500ms, Stage::kDeleting);
   now_ += 3s;  // the deleting is no writing
-  view->PrintSummary({3 * kGigabyte, 3, {}, {}});
+  view->PrintSummary(Wrote(3 * kGigabyte, 3));
   EXPECT_EQ(
       Written(),
       "\rStarting up ...\x1b[K"
@@ -72,7 +79,7 @@ TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOn
   Chunk(*view, 1s, kGigabyte / 2, 1);
   view->OnPaused();  // within the five seconds: not shown
   Stage(*view, 1s, Stage::kDeleting);
-  view->PrintSummary({2 * kGigabyte, 2, {}, {}});
+  view->PrintSummary(Wrote(2 * kGigabyte, 2));
   EXPECT_EQ(Written(),
             "Starting up ...\n"
             "Rate: 204.8 MB/sec. Est Time Remaining: 5 sec.\n"
