@@ -187,7 +187,14 @@ ReadBack VerifyFillFiles(Run& run, RunWindow& window, Clock& clock,
     }
   }
   verifier.result.done = run.verify_mode != VerifyMode::kOff;
-  if (verifier.result.mismatched_bytes > 0) run.error = files::Failure(files::kDiskMediaError);
+  std::uint64_t written = 0;
+  for (const FillFile& file : files) written += file.written;
+  std::uint64_t stored = verifier.result.bytes_stored;
+  verifier.result.stored_short = stored > 0 && stored * kLeastStoredDivisor < written;
+  if (verifier.result.done &&
+      (verifier.result.mismatched_bytes > 0 || verifier.result.stored_short)) {
+    run.error = files::Failure(files::kDiskMediaError);
+  }
   return verifier.result;
 }
 

@@ -26,10 +26,15 @@ struct FillFile {
   bool known = true;
 };
 
+// A volume that gave the fill files less than this share of what was
+// written to them compressed or deduplicated it: old data may lie beside it.
+inline constexpr std::uint64_t kLeastStoredDivisor = 2;
+
 // Reads back the files (the bytes of kPattern chunks come from `last_chunk`,
 // of which every earlier pattern chunk of the run is the start) and returns
-// what it found. A mismatch or a short file records 72 as the run's error,
-// a failed read its own number.
+// what it found. A mismatch, a short file or a fill stored in less than
+// half its room (where the volume tells the room at all) records 72 as the
+// run's error, a failed read its own number.
 ReadBack VerifyFillFiles(Run& run, RunWindow& window, Clock& clock,
                          const std::vector<FillFile>& files, const Chunk& last_chunk,
                          const std::function<void()>& wait_while_paused);

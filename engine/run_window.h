@@ -53,6 +53,7 @@ struct ReadBack {
   os::ReadBackPath path = os::ReadBackPath::kDirect;  // the weakest of the files' paths
   std::uint64_t bytes_verified = 0;
   std::uint64_t bytes_stored = 0;  // what the volume gave the fill files
+  bool stored_short = false;       // far less than was written: compressed or deduplicated
   std::uint64_t mismatched_bytes = 0;
   std::vector<Mismatch> mismatches;  // the first kMostMismatchesKept, adjacent ones joined
   std::int32_t files_not_verifiable = 0;

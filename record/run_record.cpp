@@ -12,7 +12,6 @@ namespace kelvor::record {
 namespace {
 
 constexpr int kRecordVersion = 1;
-constexpr std::uint64_t kLeastStoredShare = 2;  // stored below half of the bytes: compressed
 constexpr const char* kUnknown = "unknown";
 
 const char* WipeTypeName(engine::WipeType type) {
@@ -90,8 +89,7 @@ std::vector<std::string> Warnings(const engine::RunOutcome& outcome) {
     warnings.push_back(
         "The pattern file changed during the run: the first fill file could not be verified.");
   }
-  if (outcome.bytes_written > 0 &&
-      read_back.bytes_stored * kLeastStoredShare < outcome.bytes_written) {
+  if (read_back.stored_short) {
     warnings.push_back("The volume stored the fill in " + std::to_string(read_back.bytes_stored) +
                        " bytes where " + std::to_string(outcome.bytes_written) +
                        " were written: it compresses or deduplicates, and old data may lie "

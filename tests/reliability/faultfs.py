@@ -16,6 +16,8 @@
 #               where the file's first bytes went (a fake-capacity stick)
 #   stale       writes are stored, but reads after the limit return the file's
 #               first bytes, wherever they were asked for
+#   compresses  everything is stored, but files take an eighth of their length
+#               on the device, as on a volume that compresses
 #   FLUSH_ERRNO every flush after the limit fails too, with this error
 # Runs in the foreground until unmounted.
 import errno
@@ -35,6 +37,7 @@ QUERIES = {"getattr": lambda path, fh=None: fields(os.lstat(path), "st_"),
            "readdir": lambda path, fh: [".", ".."] + os.listdir(path),
            "open": lambda path, flags: os.open(path, flags & ~os.O_DIRECT)}
 WRITE_FLAGS = os.O_WRONLY | os.O_RDWR
+COMPRESSION = 8  # what a compressing volume makes of the files' length
 
 
 def fields(result, prefix):
@@ -54,7 +57,10 @@ class FaultFS(fusepy.Operations):
             raise fusepy.FuseOSError(self.error)
         call = CHANGES.get(operation) or QUERIES.get(operation)
         if call:
-            return call(os.path.join(self.backing, path.lstrip("/")), *arguments)
+            result = call(os.path.join(self.backing, path.lstrip("/")), *arguments)
+            if operation == "getattr" and self.fail == "compresses":
+                result["st_blocks"] = -(-result["st_size"] // (512 * COMPRESSION))
+            return result
         return super().__call__(operation, path, *arguments)
 
     def read(self, path, size, offset, fh):

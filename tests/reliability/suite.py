@@ -287,12 +287,13 @@ class Suite(unittest.TestCase):
 
     # Faults that no call reports, which only reading back shows: a device
     # that drops writes, one that wraps around past the capacity it really
-    # has, one that returns stale data. The default sample catches each: the
-    # run fails with "Disk media error" after the deletion, and the user's
-    # files stay as they were.
+    # has, one that returns stale data; and a volume that stores the fill in
+    # far less room than it took (compression). The default sample catches
+    # each: the run fails with "Disk media error" after the deletion, and the
+    # user's files stay as they were.
     def test_what_the_device_did_not_keep_fails_the_run(self):
         backing = os.path.join(WORK, "backing")
-        for fail in ("drops", "wraps", "stale"):
+        for fail in ("drops", "wraps", "stale", "compresses"):
             with self.subTest(fail=fail), contextlib.ExitStack() as stack:
                 mount_tmpfs(stack, "96m", backing)
                 put_user_files(top=backing)
