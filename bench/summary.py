@@ -16,6 +16,7 @@ GIB = 1 << 30
 NATIVE = ("kelvor-ones", "kelvor-zeros", "kelvor-blocks")
 WINE = "kelvor-exe-wine"
 SHARE_TARGET = 0.9
+SAMPLE_COST = 0.03  # what the default, sampled read-back may add to a run
 MEMORY_LIMIT_MB = 250
 DEVICE_SLACK = 1 << 20  # bytes a tool may leave unwritten (the filesystem's last blocks)
 
@@ -75,6 +76,16 @@ def main(runs_csv, wine_start, results):
         w = tools[WINE]
         checks.append(("Kelvor.exe under Wine no slower than dd",
                        verdict(w.wall <= dd.wall, w.slowest <= dd.wall)))
+    sampled, plain = tools.get("kelvor-ones"), tools.get("kelvor-ones-unverified")
+    if sampled and plain:
+        most = plain.wall * (1 + SAMPLE_COST)
+        checks.append((f"the sampled read-back adds at most {SAMPLE_COST:.0%} to a run "
+                       "(kelvor-ones against kelvor-ones-unverified)",
+                       verdict(sampled.wall <= most, sampled.slowest <= most)))
+    full = tools.get("kelvor-ones-full")
+    if full and plain and full.wall > plain.wall:
+        lines.append(f"\nReading back every byte (kelvor-ones-full) took {full.wall - plain.wall:.2f} s "
+                     f"more than no read-back: {full.free / MB / (full.wall - plain.wall):.0f} MB/s.")
     kelvors = [t for t in tools.values() if t.name.startswith("kelvor")]
     checks.append(("every byte of Kelvor's on the device",
                    verdict(True, all(t.device >= t.free - DEVICE_SLACK for t in kelvors))))
