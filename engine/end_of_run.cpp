@@ -26,6 +26,8 @@ Status DeleteFillFiles(Run& run, RunWindow& window) {
 }  // namespace
 
 void CleanUpAfterCancel(Run& run) {
+  if (run.reading_back != os::kNoFile) (void)os::CloseFileHandle(run.reading_back);
+  run.reading_back = os::kNoFile;
   (void)run.files.CloseAllFiles();
   (void)run.files.DeleteFiles(run.temp_folder_path + kFillFilePattern);
   (void)DeleteRecordFiles(run);

@@ -134,11 +134,13 @@ struct Verifier {
     (void)os::QueryAllocatedSize(handle, &stored);
     result.bytes_stored += stored;
     Status status;
+    run.reading_back = handle;
     if (!file.known) {
       ++result.files_not_verifiable;
     } else if (run.verify_mode != VerifyMode::kOff) {
       status = CompareRanges(handle, file, name, placing);
     }
+    run.reading_back = os::kNoFile;
     (void)os::CloseFileHandle(handle);
     return status;
   }

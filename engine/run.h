@@ -9,6 +9,7 @@
 #include "engine/random_bytes.h"
 #include "files/file_access.h"
 #include "platform/os_drives.h"
+#include "platform/os_files.h"
 
 namespace kelvor::engine {
 
@@ -48,6 +49,9 @@ struct Run {
   files::FileAccess files;             // on the held drive
   files::Status error;                 // what the writing recorded
   RandomGenerator random;              // seeded when the run starts
+  // The fill file being read back, open outside `files`: a cancel closes it
+  // first, or Windows could not delete it and its folder at once.
+  os::FileHandle reading_back = os::kNoFile;
 };
 
 }  // namespace kelvor::engine

@@ -249,28 +249,32 @@ TEST_F(WipeRun, TwoRunsSideBySideEachTellTheirOwnEventsInOrder) {
   ExpectCleanEnd(test::kSmallDrive);
 }
 
-// Cancel in the middle of the writing, as the window does it between two
-// messages: the open fill file is closed and deleted and the folder removed
-// at once, so the space is free again before the program ends; the run
-// tells nothing more, not even the deletion stage.
-TEST_F(WipeRun, ACancelDuringTheWritingGivesTheSpaceBackAtOnce) {
+// Cancel in the middle of the writing, and of the reading back, as the
+// window does it between two messages: the open fill file is closed and
+// deleted and the folder removed at once, so the space is free again before
+// the program ends; the run tells nothing more, not even the deletion stage.
+TEST_F(WipeRun, ACancelGivesTheSpaceBackAtOnce) {
   struct ProgramEnded {};  // what ends the program after the clean-up
-  engine::Run run(test::kSmallDrive[0], kAllOnes);
-  window_.on_pump = [&] {
-    if (window_.chunks.size() < 2) return;
-    CleanUpAfterCancel(run);
-    throw ProgramEnded{};
-  };
-  EXPECT_THROW(RunWipe(run, window_, clock_), ProgramEnded);
-  std::uint64_t free_after = 0;
-  os::QueryFreeBytes(run.drive, run.drive_root, &free_after);
-  ASSERT_EQ(window_.started.size(), 1u);
-  EXPECT_GE(free_after, window_.started[0].free_bytes);
-  EXPECT_FALSE(fs::exists(Native(test::kSmallDrive)));
-  EXPECT_EQ(window_.stages, std::vector<Stage>{Stage::kStarting});
-  EXPECT_EQ(window_.chunks.size(), 2u);
-  EXPECT_TRUE(window_.reports.empty());
-  EXPECT_EQ(window_.finished, 0);
+  for (Stage cancelled_in : {Stage::kStarting, Stage::kVerifying}) {
+    window_ = {};
+    engine::Run run(test::kSmallDrive[0], kAllOnes, VerifyMode::kFull);
+    int pumps_in_stage = 0;  // the second is inside a file's writing or reading back
+    window_.on_pump = [&] {
+      if (window_.chunks.empty() || window_.stages.back() != cancelled_in) return;
+      if (++pumps_in_stage < 2) return;
+      CleanUpAfterCancel(run);
+      throw ProgramEnded{};
+    };
+    EXPECT_THROW(RunWipe(run, window_, clock_), ProgramEnded);
+    std::uint64_t free_after = 0;
+    os::QueryFreeBytes(run.drive, run.drive_root, &free_after);
+    ASSERT_EQ(window_.started.size(), 1u);
+    EXPECT_GE(free_after, window_.started[0].free_bytes);
+    EXPECT_FALSE(fs::exists(Native(test::kSmallDrive)));
+    EXPECT_EQ(window_.stages.back(), cancelled_in);
+    EXPECT_TRUE(window_.reports.empty());
+    EXPECT_EQ(window_.finished, 0);
+  }
 }
 
 // Before the deletion every byte of the fill reads back as written (here
