@@ -4,6 +4,9 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "engine/random_bytes.h"
 
@@ -80,8 +83,24 @@ struct Verifier {
   const Chunk& last_chunk;
   const std::function<void()>& wait_while_paused;
   ReadBack result;
-  ReadBuffer read{kFullRead};
+  ReadBuffer reads[2] = {ReadBuffer{kFullRead}, ReadBuffer{kFullRead}};  // one compared, one read
   ReadBuffer expected{kFullRead};
+
+  // One read of a file: where, how many of its bytes are compared, and what
+  // came back.
+  struct Stretch {
+    std::uint64_t offset = 0;
+    std::size_t count = 0;
+    std::size_t got = 0;
+    os::WinError error = os::kSuccess;
+  };
+
+  // The read asks for whole ranges: the file's end cuts the last one short.
+  static void ReadStretch(os::FileHandle handle, char* into, Stretch* stretch) {
+    std::size_t asked = (stretch->count + kRange - 1) / kRange * kRange;
+    stretch->error = os::ReadAt(handle, stretch->offset, into, asked, &stretch->got);
+    stretch->got = std::min(stretch->got, stretch->count);
+  }
 
   void NoteMismatch(const std::string& name, std::uint64_t offset, std::uint64_t length) {
     result.mismatched_bytes += length;
@@ -97,28 +116,22 @@ struct Verifier {
     }
   }
 
-  // Reads [offset, offset + count) of the file and compares it; a read that
-  // ends early leaves the rest unmatched. The read asks for whole ranges:
-  // the file's end cuts the last one short.
-  Status Compare(os::FileHandle handle, const FillFile& file, const std::string& name,
-                 std::uint64_t offset, std::size_t count) {
-    std::size_t got = 0;
-    std::size_t asked = (count + kRange - 1) / kRange * kRange;
-    if (os::WinError error = os::ReadAt(handle, offset, read.get(), asked, &got)) {
-      return files::FromOs(error);
-    }
-    got = std::min(got, count);
-    ExpectedBytes(file, last_chunk, offset, expected.get(), count);
-    if (std::memcmp(read.get(), expected.get(), got) != 0) {
+  // Compares what a read brought with what was written there; a read that
+  // ended early leaves the rest unmatched.
+  void Compare(const FillFile& file, const std::string& name, const Stretch& stretch,
+               const char* bytes) {
+    ExpectedBytes(file, last_chunk, stretch.offset, expected.get(), stretch.count);
+    if (std::memcmp(bytes, expected.get(), stretch.got) != 0) {
       std::size_t first = 0;
-      while (read.get()[first] == expected.get()[first]) ++first;
-      std::size_t end = got;
-      while (read.get()[end - 1] == expected.get()[end - 1]) --end;
-      NoteMismatch(name, offset + first, end - first);
+      while (bytes[first] == expected.get()[first]) ++first;
+      std::size_t end = stretch.got;
+      while (bytes[end - 1] == expected.get()[end - 1]) --end;
+      NoteMismatch(name, stretch.offset + first, end - first);
     }
-    if (got < count) NoteMismatch(name, offset + got, count - got);
-    result.bytes_verified += got;
-    return files::kOk;
+    if (stretch.got < stretch.count) {
+      NoteMismatch(name, stretch.offset + stretch.got, stretch.count - stretch.got);
+    }
+    result.bytes_verified += stretch.got;
   }
 
   Status Verify(const FillFile& file, RandomGenerator& placing) {
@@ -145,9 +158,13 @@ struct Verifier {
     return status;
   }
 
-  // Neighbouring ranges are read as one, up to kFullRead at a time.
+  // Neighbouring ranges are read as one, up to kFullRead at a time. The
+  // next stretch is read while this one is compared, so that the device
+  // never waits for the comparison; no read is under way during a pump step,
+  // in which a Cancel closes the file.
   Status CompareRanges(os::FileHandle handle, const FillFile& file, const std::string& name,
                        RandomGenerator& placing) {
+    std::vector<Stretch> stretches;
     std::set<std::uint64_t> ranges = RangesToRead(run.verify_mode, file.written, placing);
     for (auto it = ranges.begin(); it != ranges.end();) {
       std::uint64_t first = *it, next = first + 1;
@@ -155,10 +172,24 @@ struct Verifier {
         ++next;
       }
       std::uint64_t offset = first * kRange;
-      std::uint64_t end = std::min(next * kRange, file.written);
-      if (Status status = Compare(handle, file, name, offset, end - offset); status.failed()) {
-        return status;
+      stretches.push_back(
+          {offset, static_cast<std::size_t>(std::min(next * kRange, file.written) - offset)});
+    }
+    if (stretches.empty()) return files::kOk;
+    ReadStretch(handle, reads[0].get(), &stretches[0]);
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+      std::thread ahead;
+      if (i + 1 < stretches.size()) {
+        char* into = reads[(i + 1) % 2].get();
+        try {
+          ahead = std::thread(ReadStretch, handle, into, &stretches[i + 1]);
+        } catch (const std::system_error&) {
+          ReadStretch(handle, into, &stretches[i + 1]);  // no thread to be had: in turn
+        }
       }
+      if (stretches[i].error == os::kSuccess) Compare(file, name, stretches[i], reads[i % 2].get());
+      if (ahead.joinable()) ahead.join();
+      if (stretches[i].error != os::kSuccess) return files::FromOs(stretches[i].error);
       window.PumpStep();
       wait_while_paused();
     }
@@ -174,7 +205,7 @@ ReadBack VerifyFillFiles(Run& run, RunWindow& window, Clock& clock,
   Verifier verifier{run, window, last_chunk, wait_while_paused, {}};
   verifier.result.mode = run.verify_mode;
   if (run.error.failed() && run.error.number != files::kDiskFull) return verifier.result;
-  if (!verifier.read.get() || !verifier.expected.get()) {
+  if (!verifier.reads[0].get() || !verifier.reads[1].get() || !verifier.expected.get()) {
     run.error = files::Failure(files::kOutOfMemory);
     return verifier.result;
   }
