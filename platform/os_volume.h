@@ -21,6 +21,19 @@ struct VolumeFacts {
 };
 VolumeFacts QueryVolumeFacts(std::string_view drive_root);
 
+// The device that holds a volume's data, as far as the OS tells it.
+enum class MediumKind { kUnknown, kRotational, kSolidState };
+struct MediumFacts {
+  std::string device;  // POSIX: "/dev/nvme0n1"; Windows: empty
+  std::string model;   // empty where the OS does not tell
+  std::string serial;
+  // Unknown unless the OS says so plainly: a rotating device that accepts
+  // discards may be thin or flash underneath (a virtual disk), and Wine
+  // answers that every drive is solid state.
+  MediumKind kind = MediumKind::kUnknown;
+};
+MediumFacts QueryMediumFacts(std::string_view drive_root);
+
 std::string HostName();
 
 // Makes `bytes` the file's whole content in one step: written to a

@@ -50,6 +50,18 @@ const char* PathName(const engine::ReadBack& read_back) {
   return "direct";
 }
 
+const char* KindName(os::MediumKind kind) {
+  switch (kind) {
+    case os::MediumKind::kRotational:
+      return "rotational";
+    case os::MediumKind::kSolidState:
+      return "solid state";
+    case os::MediumKind::kUnknown:
+      break;
+  }
+  return kUnknown;
+}
+
 // "2026-12-08T04:31:07Z": the civil date from days since 1970 (H. Hinnant's
 // algorithm), which needs no time zone of the C library.
 std::string UtcText(std::chrono::system_clock::time_point when) {
@@ -106,6 +118,14 @@ std::string TextArray(const std::vector<std::string>& texts, int depth) {
 
 }  // namespace
 
+const char* ResultName(const engine::RunOutcome* outcome) {
+  if (!outcome) return "cancelled";
+  if (!outcome->reports.empty()) return "failed";
+  const engine::ReadBack& read_back = outcome->read_back;
+  bool all_as_written = read_back.mismatched_bytes == 0 && read_back.files_not_verifiable == 0;
+  return read_back.done && all_as_written ? "verified" : "written-unverified";
+}
+
 RunRecord::RunRecord(engine::RunWindow& view, RecordSubject subject, os::NativeName path)
     : view_(view), subject_(std::move(subject)), path_(std::move(path)) {}
 
@@ -153,8 +173,12 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
       .AddNumber("size_bytes", volume_facts.size_bytes)
       .AddNumber("free_bytes_before", free_before_)
       .AddNumber("free_bytes_after", ended.free_bytes_after);
+  os::MediumFacts medium_facts = os::QueryMediumFacts(subject_.drive_root);
   JsonObject medium(1);
-  medium.AddText("model", kUnknown).AddText("serial", kUnknown).AddText("kind", kUnknown);
+  medium.AddText("device", medium_facts.device)
+      .AddText("model", medium_facts.model.empty() ? kUnknown : medium_facts.model)
+      .AddText("serial", medium_facts.serial.empty() ? kUnknown : medium_facts.serial)
+      .AddText("kind", KindName(medium_facts.kind));
   JsonObject sanitization(1);
   sanitization.AddText("method", "Clear")
       .AddText("technique", "overwrite")
@@ -188,12 +212,6 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
     errors.push_back(error.Text());
   }
 
-  const char* result =
-      !outcome                 ? "cancelled"
-      : !ended.reports.empty() ? "failed"
-      : read_back.done && read_back.mismatched_bytes == 0 && read_back.files_not_verifiable == 0
-          ? "verified"
-          : "written-unverified";
   JsonObject record;
   record.AddInteger("record_version", kRecordVersion)
       .AddJson("tool", tool.Text())
@@ -208,7 +226,7 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
       .AddJson("files_left", TextArray(ended.files_left, 1))
       .AddJson("errors", JsonArray(errors, 1))
       .AddJson("warnings", TextArray(Warnings(ended), 1))
-      .AddText("result", result)
+      .AddText("result", ResultName(outcome))
       .AddInteger("exit_code", exit_code);
   return record.Text() + "\n";
 }

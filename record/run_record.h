@@ -23,6 +23,10 @@ struct RecordSubject {
   engine::VerifyMode verify_mode = engine::VerifyMode::kSample;
 };
 
+// How a run ended, in the record's words: "verified", "written-unverified",
+// "failed", or "cancelled" for a run an interrupt stopped (no outcome).
+const char* ResultName(const engine::RunOutcome* outcome);
+
 class RunRecord : public engine::RunWindow {
  public:
   RunRecord(engine::RunWindow& view, RecordSubject subject, os::NativeName path);

@@ -3,13 +3,13 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <array>
 #include <fstream>
 #include <sstream>
 
 #include "platform/os_drives.h"
+#include "sysfs.h"
 
 namespace kelvor::os {
 namespace {
@@ -28,32 +28,8 @@ bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names
   return false;
 }
 
-std::string ReadFirstLine(const std::string& path) {
-  std::ifstream file(path);
-  std::string line;
-  std::getline(file, line);
-  return line;
-}
-
-// The sysfs folder of a block device, or empty when the source is none.
-std::string SysfsFolderOf(const std::string& device) {
-  struct stat info;
-  if (stat(device.c_str(), &info) != 0 || !S_ISBLK(info.st_mode)) return {};
-  std::string link = "/sys/dev/block/" + std::to_string(major(info.st_rdev)) + ":" +
-                     std::to_string(minor(info.st_rdev));
-  char resolved[PATH_MAX];
-  if (!realpath(link.c_str(), resolved)) return {};
-  std::string folder = resolved;
-  // A partition's "removable" flag lives on its disk, one folder up.
-  struct stat partition;
-  if (stat((folder + "/partition").c_str(), &partition) == 0) {
-    folder = folder.substr(0, folder.find_last_of('/'));
-  }
-  return folder;
-}
-
 BlockDevice DescribeBlockDevice(const std::string& device) {
-  std::string folder = SysfsFolderOf(device);
+  std::string folder = DiskFolderOf(device);
   if (folder.empty()) return BlockDevice::kNone;
   return ReadFirstLine(folder + "/removable") == "1" ? BlockDevice::kRemovable
                                                      : BlockDevice::kFixed;

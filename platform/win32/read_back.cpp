@@ -4,17 +4,13 @@
 #include <windows.h>
 
 #include "platform/os_files.h"
+#include "wine.h"
 
 namespace kelvor::os {
 namespace {
 
 constexpr DWORD kShareEverything = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr std::size_t kDriveRootLength = 3;  // "X:\"
-
-bool UnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 bool OnRamDisk(const NativeName& name) {
   if (name.size() < kDriveRootLength || name[1] != L':') return false;
