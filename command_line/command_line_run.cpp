@@ -2,6 +2,7 @@
 
 #include "command_line/command_line.h"
 #include "command_line/own_options.h"
+#include "command_line/run_summary.h"
 #include "drives/drive_lines.h"
 #include "engine/wipe_run.h"
 #include "files/error_numbers.h"
@@ -29,10 +30,15 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
   std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
   if (!letter) return kExitDriveNotListed;
   engine::Run run(*letter, WipeTypeFromOptions(wipe_tail), own.verify);
-  if (own.record_path.empty()) return ExitCodeOf(engine::RunWipe(run, window, clock));
-  record::RunRecord record(window, RecordSubjectOf(run), os::ToNativeName(own.record_path));
-  engine::RunOutcome outcome = engine::RunWipe(run, record, clock);
-  return WriteRecord(record, outcome, stderr);
+  std::optional<record::RunRecord> record;
+  if (!own.record_path.empty()) {
+    record.emplace(window, RecordSubjectOf(run), os::ToNativeName(own.record_path));
+  }
+  engine::RunOutcome outcome = engine::RunWipe(run, record ? *record : window, clock);
+  // Seen where the caller gives the program an error output (a console, a
+  // redirection); a program without one loses it.
+  std::fprintf(stderr, "%s\n", SummaryLine(run.drive_root, outcome).c_str());
+  return record ? WriteRecord(*record, outcome, stderr) : ExitCodeOf(outcome);
 }
 
 record::RecordSubject RecordSubjectOf(const engine::Run& run) {

@@ -1,5 +1,6 @@
 #include "command_line/terminal_view.h"
 
+#include "command_line/run_summary.h"
 #include "platform/os_process.h"
 #include "platform/os_window.h"
 #include "text/number_text.h"
@@ -12,10 +13,6 @@ constexpr auto kQuietInterval = std::chrono::seconds(5);
 constexpr int kBarWidth = 20;
 constexpr const char* kClearToEndOfLine = "\x1b[K";
 constexpr const char* kUnknown = " --";
-
-std::string Rounded(double value, int decimals) {
-  return text::NumberText(text::RoundToDecimals(value, decimals));
-}
 
 }  // namespace
 
@@ -134,24 +131,10 @@ void TerminalView::PrintSummary(const engine::RunOutcome& outcome) {
                Rounded(bytes / text::kBytesPerGigabyte, 2).c_str(),
                Rounded(writing_seconds_, 1).c_str(),
                Rounded(bytes / writing_seconds_ / text::kBytesPerMegabyte, 1).c_str());
-  PrintReadBack(outcome.read_back);
+  if (std::string read_back = ReadBackSentence(outcome.read_back); !read_back.empty()) {
+    std::fprintf(out_, "%s\n", read_back.c_str());
+  }
   std::fflush(out_);
-}
-
-// "Read back 3.1 MB (a sample, from the device): as written."
-void TerminalView::PrintReadBack(const engine::ReadBack& read_back) {
-  if (!read_back.done) return;
-  const char* how = read_back.mode == engine::VerifyMode::kFull ? "every byte" : "a sample";
-  const char* where = read_back.path == os::ReadBackPath::kDirect   ? "from the device"
-                      : read_back.path == os::ReadBackPath::kMemory ? "from memory"
-                                                                    : "through the cache";
-  std::string found = read_back.mismatched_bytes == 0
-                          ? std::string("as written")
-                          : Rounded(read_back.mismatched_bytes / text::kBytesPerMegabyte, 1) +
-                                " MB did not read back as written";
-  std::fprintf(out_, "Read back%s MB (%s, %s): %s.\n",
-               Rounded(read_back.bytes_verified / text::kBytesPerMegabyte, 1).c_str(), how, where,
-               found.c_str());
 }
 
 }  // namespace kelvor::command_line

@@ -41,7 +41,6 @@ class TerminalView : public engine::RunWindow {
   void PrintSummary(const engine::RunOutcome& outcome);
 
  private:
-  void PrintReadBack(const engine::ReadBack& read_back);
   double SecondsSinceStart();
   std::string MeasuredStatus();
   void Show(std::string status, bool always = false);

@@ -18,11 +18,16 @@
 #               first bytes, wherever they were asked for
 #   compresses  everything is stored, but files take an eighth of their length
 #               on the device, as on a volume that compresses
+#   and one that only holds the program up:
+#   stalls      the first read of more than a page after the limit (a read
+#               back, not the one block that probes for direct reads) waits
+#               until the file BACKING.stalled, which it makes, is removed
 #   FLUSH_ERRNO every flush after the limit fails too, with this error
 # Runs in the foreground until unmounted.
 import errno
 import os
 import sys
+import time
 
 import fusepy
 
@@ -38,6 +43,7 @@ QUERIES = {"getattr": lambda path, fh=None: fields(os.lstat(path), "st_"),
            "open": lambda path, flags: os.open(path, flags & ~os.O_DIRECT)}
 WRITE_FLAGS = os.O_WRONLY | os.O_RDWR
 COMPRESSION = 8  # what a compressing volume makes of the files' length
+PAGE = 4096
 
 
 def fields(result, prefix):
@@ -49,6 +55,7 @@ class FaultFS(fusepy.Operations):
         self.backing, self.after, self.error, self.fail = backing, after, error, fail
         self.flush_error = flush_error
         self.written = 0
+        self.stalled = False
 
     def __call__(self, operation, path, *arguments):
         failing = self.written >= self.after
@@ -66,6 +73,13 @@ class FaultFS(fusepy.Operations):
     def read(self, path, size, offset, fh):
         if self.fail == "stale" and self.written >= self.after:
             offset = 0
+        if self.fail == "stalls" and self.written >= self.after and size > PAGE \
+                and not self.stalled:
+            self.stalled = True
+            hold = self.backing + ".stalled"
+            open(hold, "w").close()
+            while os.path.exists(hold):
+                time.sleep(0.05)
         return os.pread(fh, size, offset)
 
     def write(self, path, data, offset, fh):

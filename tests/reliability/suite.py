@@ -147,6 +147,18 @@ def names(image):
                 for match in re.finditer(re.escape(text), data)]
 
 
+# The disk (not its partition) under the filesystem that holds `path`, as
+# util-linux names it; empty when no block device holds it.
+def disk_holding(path):
+    source = subprocess.run(["findmnt", "-n", "-o", "SOURCE", "-T", path], capture_output=True,
+                            text=True).stdout.strip()
+    if not source.startswith("/dev/"):
+        return ""
+    parent = subprocess.run(["lsblk", "-n", "-d", "-o", "PKNAME", source], capture_output=True,
+                            text=True).stdout.strip()
+    return "/dev/" + (parent or os.path.basename(source))
+
+
 def fill_files():
     return {file.name: file.stat().st_size for file in pathlib.Path(TEMP).glob("*")
             if FILL_FILE.fullmatch(file.name)}
@@ -323,13 +335,27 @@ class Suite(unittest.TestCase):
 
         with contextlib.ExitStack() as stack:
             mount_tmpfs(stack, "64m")
-            self.assertEqual(run(("G:", "/0", option))[0], 0)
+            ended = run(("G:", "/0", option))
+            self.assertEqual(ended[0], 0)
             clean = record()
+            if WINDOWS:  # the Windows program's one line on its error output
+                self.assertRegex(ended[2], r"(?m)^G: wrote [ .0-9]+ GB\. Read back [ .0-9]+ MB "
+                                 r"\(a sample, through the cache\): as written\. Result: verified\.\r?$")
             # Wine takes G: for a hard disk, and reads through the host's cache.
             path = "through-cache" if WINDOWS else "memory"
             self.assertEqual((clean["result"], clean["verification"]["path"], clean["exit_code"]),
                              ("verified", path, 0))
             self.assertGreaterEqual(clean["bytes"]["verified"] * 100, clean["bytes"]["written"])
+        # On a volume in an image, the medium is the disk that holds the image
+        # (natively; Wine tells of no device, and never a false "solid state").
+        with contextlib.ExitStack() as stack:
+            mount_image(stack, 300)
+            self.assertEqual(run(("G:", option))[0], 0)
+            medium = record()["medium"]
+            if WINDOWS:
+                self.assertEqual((medium["device"], medium["kind"]), ("", "unknown"))
+            else:
+                self.assertEqual(medium["device"], disk_holding(WORK))
         with contextlib.ExitStack() as stack:
             backing = os.path.join(WORK, "backing")
             mount_tmpfs(stack, "96m", backing)
@@ -405,6 +431,27 @@ class Suite(unittest.TestCase):
         self.assertEqual(ended[:2], (1, [report(76, "Path not found"), report(53, "File not found")]))
         self.assertEqual(snapshot(), before[0])
         self.assertNotEqual(fill_files(), {})
+        self.assertClean(before, run())
+
+    # A run killed while it reads back what it wrote (held up in its first
+    # read) leaves the fill files, the user's files as they were; the next
+    # run deletes them and leaves the volume clean.
+    def test_a_run_killed_while_it_reads_back(self):
+        backing = os.path.join(WORK, "backing")
+        mount_tmpfs(self.stack, "96m", backing)
+        put_user_files(top=backing)
+        self.mount_faulty_view(self.stack, backing, "EIO", "stalls")
+        before = state()
+        held = backing + ".stalled"
+        process = start()
+        self.stack.callback(stop, process)
+        self.assertTrue(wait_until(lambda: os.path.exists(held) or process.poll() is not None,
+                                   RUN_TIMEOUT) and process.poll() is None, "the run never read back")
+        kill(process)
+        os.remove(held)  # the killed program ends once its read returns
+        finish(process)
+        self.assertNotEqual(fill_files(), {})
+        self.assertEqual(snapshot(), before[0])
         self.assertClean(before, run())
 
     # A fresh volume of `filesystem` on G: that held large, medium and small
