@@ -114,12 +114,12 @@ std::size_t WriteFirstRecordFile(Run& run, std::string_view record) {
   return 0;
 }
 
-// The run's fill pattern, repeated to the largest size a record may hold.
-std::string RecordBytes(std::string_view chunk) {
-  std::string record;
-  while (record.size() < kInlineExtentData) {
-    record += chunk.substr(0, kInlineExtentData - record.size());
-  }
+// Bytes that no volume stores in less room than they take, as many as a
+// record may hold: a volume that compresses keeps a file of one repeated
+// byte in a few dozen bytes of its metadata, and would never be filled.
+std::string RecordBytes(RandomGenerator& random) {
+  std::string record(kInlineExtentData, '\0');
+  random.Bytes(record.data(), record.size());
   return record;
 }
 
@@ -140,17 +140,16 @@ void WriteRecordReserve(Run& run, const std::string& source_path) {
                });
 }
 
-void FillFreeRecords(Run& run, RunWindow& window, Clock& clock, const Chunk& chunk,
-                     double fill_seconds, const std::function<void()>& wait_while_paused) {
+void FillFreeRecords(Run& run, RunWindow& window, Clock& clock, double fill_seconds,
+                     const std::function<void()>& wait_while_paused) {
   if (run.error.failed() && run.error.number != files::kDiskFull) return;
-  if (chunk.held().empty()) return;
   window.OnStage(Stage::kRecords);
   window.PumpStep();
   // The filesystem's own records of the fill files reach their home blocks
   // before the files are deleted (ext4's journal).
   os::CheckpointJournal(run.drive, run.drive_root);
   (void)run.files.DeleteFiles(run.temp_folder_path + kReserveName);
-  std::string record = RecordBytes(chunk.held());
+  std::string record = RecordBytes(run.random);
   std::size_t size = WriteFirstRecordFile(run, record);
   if (size == 0) {
     (void)run.files.RemoveFolder(FolderPath(run, 1));

@@ -2,7 +2,7 @@
 // NTFS keeps a file of a few hundred bytes inside its file record; deleting
 // it only marks the record free, so filling the free clusters never reaches
 // its data. Once the fill files have filled the drive, this stage creates
-// small files holding the run's fill pattern until the filesystem refuses
+// small files of pseudo-random bytes until the filesystem refuses
 // one: each new file takes a free record, and free records are reused before
 // the record table can grow.
 #pragma once
@@ -27,13 +27,12 @@ void PrepareRecordFill(Run& run);
 // folders' indexes of names grow. Failures only mean less reach.
 void WriteRecordReserve(Run& run, const std::string& source_path);
 
-// The stage, run when the writing left no failure but the full disk. Each
-// record file holds the first bytes of `chunk`, the run's last chunk. Its
+// The stage, run when the writing left no failure but the full disk. Its
 // time is bounded by a share of `fill_seconds`, what the fill took.
 // `wait_while_paused` is the run's pause check; it takes a pump step, inside
 // which a Cancel ends the program.
-void FillFreeRecords(Run& run, RunWindow& window, Clock& clock, const Chunk& chunk,
-                     double fill_seconds, const std::function<void()>& wait_while_paused);
+void FillFreeRecords(Run& run, RunWindow& window, Clock& clock, double fill_seconds,
+                     const std::function<void()>& wait_while_paused);
 
 // Deletes the run's record files and their folders. Goes on past a failure,
 // and returns the first one (nothing to delete is none).

@@ -223,6 +223,13 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   // little earlier, which is how the writing ends anyway.
   std::uint64_t free_bytes = 0;
   os::QueryFreeBytes(run.drive, run.drive_root, &free_bytes);
+  // A constant fill that the volume compresses reaches almost none of the
+  // free space; where the volume compresses all the same, the read-back
+  // shows what it stored. The record folder is made before, and those of
+  // the record stage after: on btrfs only files of its usual kind are kept
+  // inside the metadata, where the record stage must reach.
+  os::NativeName temp_folder = os::ToNativeName(run.temp_folder_path);
+  (void)os::StoreUncompressed(run.drive, temp_folder, true);
   WriteRecordReserve(run, source_path);
 
   FillWriter writer{
@@ -237,7 +244,8 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   Keep(run, writer.FlushEndedFillFile(writer.WriteParts(remainder)));
   double fill_seconds = ElapsedSeconds(fill_started, SecondsOfDay(clock.Now()));
   auto wait_while_paused = [&writer] { writer.WaitWhilePaused(); };
-  FillFreeRecords(run, window, clock, writer.chunk, fill_seconds, wait_while_paused);
+  (void)os::StoreUncompressed(run.drive, temp_folder, false);
+  FillFreeRecords(run, window, clock, fill_seconds, wait_while_paused);
   writer.CloseEndedFillFile();
   RunOutcome outcome;
   outcome.read_back =

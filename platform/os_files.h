@@ -87,6 +87,13 @@ WinError QueryAllocatedSize(FileHandle handle, std::uint64_t* bytes);
 WinError RemoveFile(DriveHold& drive, const NativeName& name);
 WinError MakeDirectory(DriveHold& drive, const NativeName& name);
 WinError DeleteDirectory(DriveHold& drive, const NativeName& name);
+// With `uncompressed`, asks the volume to store the files made in the folder
+// from now on as they are written: NTFS folder compression off; on btrfs no
+// copy-on-write, the one flag that stops compression even where the mount
+// forces it. Without, gives btrfs its usual kind of file again (only those
+// may live inside the metadata); NTFS keeps the folder uncompressed.
+// Volumes that can do neither refuse (kNotSupported or their own error).
+WinError StoreUncompressed(DriveHold& drive, const NativeName& folder, bool uncompressed);
 
 // Windows file attribute bits, as directory searches report them.
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;

@@ -5,7 +5,9 @@
 // drive held open, never through a symbolic link.
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -278,6 +280,17 @@ WinError MakeDirectory(DriveHold& drive, const NativeName& name) {
   if (WinError error = Locate(drive, name, Intent::kChange, &place)) return error;
   Descriptor made;
   return MakeOwnFolder(place.folder, place.leaf, &made) ? kSuccess : CreationError(place.folder);
+}
+
+WinError StoreUncompressed(DriveHold& drive, const NativeName& folder, bool uncompressed) {
+  Place place;
+  if (WinError error = LocateFolder(drive, folder, &place)) return error;
+  Descriptor opened(openat(place.folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  int flags = 0;
+  if (!opened.valid() || ioctl(opened.get(), FS_IOC_GETFLAGS, &flags) != 0) return LastError();
+  // New files and folders in it take the flag on.
+  flags = uncompressed ? flags | FS_NOCOW_FL : flags & ~FS_NOCOW_FL;
+  return ioctl(opened.get(), FS_IOC_SETFLAGS, &flags) == 0 ? kSuccess : LastError();
 }
 
 // Only the folder that the run worked in is removed: one that someone has

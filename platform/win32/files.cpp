@@ -1,6 +1,7 @@
 // File and folder primitives on the Win32 API. Every call that can fail runs
 // with critical-error boxes suppressed and is judged by GetLastError alone.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <climits>
@@ -516,6 +517,24 @@ WinError MakeDirectory(DriveHold& drive, const NativeName& name) {
   GuardedCall call;
   CreateDirectoryW(name.c_str(), nullptr);
   return call.Finish();
+}
+
+WinError StoreUncompressed(DriveHold& drive, const NativeName& folder, bool uncompressed) {
+  if (!uncompressed) return kSuccess;
+  HeldFolders folders(drive, folder);
+  if (WinError error = folders.error()) return error;
+  GuardedCall call;
+  HANDLE opened = CreateFileW(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return call.Finish();
+  USHORT format = COMPRESSION_FORMAT_NONE;
+  DWORD returned = 0;
+  bool done = DeviceIoControl(opened, FSCTL_SET_COMPRESSION, &format, sizeof format, nullptr, 0,
+                              &returned, nullptr);
+  WinError error = done ? kSuccess : call.Finish();
+  CloseHandle(opened);
+  return error;
 }
 
 WinError DeleteDirectory(DriveHold& drive, const NativeName& name) {

@@ -101,6 +101,11 @@ loop_mount() {
 xfs_mount() { loop_mount "$@"; }
 btrfs_mount() { loop_mount "$@"; }
 
+# btrfs_compressing_image and btrfs_compressing_mount: btrfs that compresses
+# every file it can (compress-force), whatever a file's flags ask.
+btrfs_compressing_image() { btrfs_image "$@"; }
+btrfs_compressing_mount() { loop_mount "$1" "$2" compress-force=zstd; }
+
 # unmount FOLDER: unmounts FOLDER if something is mounted there; a volume
 # still in use goes as soon as it is no longer.
 unmount() {
