@@ -51,6 +51,8 @@ constexpr const char* kUsage =
     "  --verify=full    read back every byte; --verify=off reads nothing back\n"
     "  --record=FILE    write the run's erasure record (JSON) to FILE, also when the\n"
     "                   run fails or is stopped\n"
+    "  --no-trim        after the deletion, do not tell the device which blocks are\n"
+    "                   free (by default root's runs do: FITRIM, as fstrim does)\n"
     "A byte that does not read back as written fails the run: 72 - Disk media error.\n"
     "\n"
     "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
@@ -162,6 +164,7 @@ int Wipe(std::vector<std::string> arguments) {
     return kExitDriveNotListed;
   }
   kelvor::engine::Run run(*letter, options.wipe_type, options.own.verify);
+  run.trim = options.own.trim;
   std::optional<kelvor::record::RunRecord> record;  // for --record=FILE
   cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&](int signal_number) {
     kelvor::engine::CleanUpAfterCancel(run);

@@ -30,6 +30,7 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
   std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
   if (!letter) return kExitDriveNotListed;
   engine::Run run(*letter, WipeTypeFromOptions(wipe_tail), own.verify);
+  run.trim = own.trim;
   std::optional<record::RunRecord> record;
   if (!own.record_path.empty()) {
     record.emplace(window, RecordSubjectOf(run), os::ToNativeName(own.record_path));

@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::string_view kVerifyOption = "--verify=";
 constexpr std::string_view kRecordOption = "--record=";
+constexpr std::string_view kNoTrimOption = "--no-trim";
 
 struct NamedMode {
   std::string_view name;
@@ -19,6 +20,10 @@ constexpr NamedMode kVerifyModes[] = {{"sample", engine::VerifyMode::kSample},
 }  // namespace
 
 bool TakeOwnOption(std::string_view word, OwnOptions* options) {
+  if (word == kNoTrimOption) {
+    options->trim = false;
+    return true;
+  }
   if (word.starts_with(kRecordOption)) {
     options->record_path = word.substr(kRecordOption.size());
     if (options->record_path.empty() && options->refused.empty()) options->refused = word;

@@ -23,13 +23,27 @@ std::string ReadBackSentence(const engine::ReadBack& read_back) {
          how + ", " + where + "):" + found + ".";
 }
 
+std::string TrimSentence(const engine::Trim& trim) {
+  if (!trim.asked) return {};
+  if (trim.refusal == os::kSuccess) {
+    return "Trimmed" + Rounded(trim.bytes / text::kBytesPerMegabyte, 1) +
+           " MB: the device was told which blocks are free.";
+  }
+  if (trim.refusal == os::kAccessDenied) {
+    return "Not trimmed: only root may tell the device which blocks are free (fstrim does).";
+  }
+  return {};
+}
+
 std::string SummaryLine(std::string_view drive_root, const engine::RunOutcome& outcome) {
   std::string written =
       Rounded(static_cast<double>(outcome.bytes_written) / text::kBytesPerGigabyte, 2);
-  std::string read_back = ReadBackSentence(outcome.read_back);
-  return std::string(drive_root) + " wrote" + written + " GB." +
-         (read_back.empty() ? "" : " " + read_back) + " Result: " + record::ResultName(&outcome) +
-         ".";
+  std::string line = std::string(drive_root) + " wrote" + written + " GB.";
+  for (const std::string& sentence :
+       {ReadBackSentence(outcome.read_back), TrimSentence(outcome.trim)}) {
+    if (!sentence.empty()) line += " " + sentence;
+  }
+  return line + " Result: " + record::ResultName(&outcome) + ".";
 }
 
 }  // namespace kelvor::command_line

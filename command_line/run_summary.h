@@ -16,6 +16,10 @@ std::string Rounded(double value, int decimals);
 // nothing was read back.
 std::string ReadBackSentence(const engine::ReadBack& read_back);
 
+// "Trimmed 512 MB: the device was told which blocks are free.", or why
+// not where only rights were missing; empty otherwise.
+std::string TrimSentence(const engine::Trim& trim);
+
 // The Windows program's one line for its error output:
 // "D: wrote 1.23 GB. Read back 12.3 MB (...): as written. Result: verified."
 std::string SummaryLine(std::string_view drive_root, const engine::RunOutcome& outcome);

@@ -131,8 +131,9 @@ void TerminalView::PrintSummary(const engine::RunOutcome& outcome) {
                Rounded(bytes / text::kBytesPerGigabyte, 2).c_str(),
                Rounded(writing_seconds_, 1).c_str(),
                Rounded(bytes / writing_seconds_ / text::kBytesPerMegabyte, 1).c_str());
-  if (std::string read_back = ReadBackSentence(outcome.read_back); !read_back.empty()) {
-    std::fprintf(out_, "%s\n", read_back.c_str());
+  for (const std::string& sentence :
+       {ReadBackSentence(outcome.read_back), TrimSentence(outcome.trim)}) {
+    if (!sentence.empty()) std::fprintf(out_, "%s\n", sentence.c_str());
   }
   std::fflush(out_);
 }

@@ -45,6 +45,7 @@ struct Run {
   const std::string drive_root;        // "C:"
   const std::string temp_folder_path;  // "C:\~KelvorTemp\"
   bool temp_folder_made = false;       // the run made that folder itself
+  bool trim = true;                    // tell the device of the freed blocks at the end
   os::DriveHold drive;                 // resolved once, when the run starts
   files::FileAccess files;             // on the held drive
   files::Status error;                 // what the writing recorded

@@ -60,6 +60,13 @@ struct ReadBack {
 };
 inline constexpr std::size_t kMostMismatchesKept = 32;
 
+// What telling the device of the freed blocks gave, after the deletion.
+struct Trim {
+  bool asked = false;                   // not with --no-trim, nor while fill files are left
+  os::WinError refusal = os::kSuccess;  // kAccessDenied: no rights; kNotSupported
+  std::uint64_t bytes = 0;              // that the filesystem told the device of
+};
+
 struct RunOutcome {
   std::uint64_t bytes_written = 0;     // to the fill files
   std::int32_t parts = 0;              // gigabyte parts planned
@@ -67,6 +74,7 @@ struct RunOutcome {
   ReadBack read_back;
   std::uint64_t free_bytes_after = 0;   // once the run has cleaned up
   std::vector<std::string> files_left;  // fill files the cleanup could not delete
+  Trim trim;
 };
 
 class RunWindow {

@@ -256,6 +256,12 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   for (const FillFile& file : writer.fill_files) {
     if (run.files.IsExistingFile(file.path)) outcome.files_left.push_back(file.path);
   }
+  // Flash keeps old data in blocks the filesystem no longer uses until it
+  // learns that they are free.
+  if (run.trim && outcome.files_left.empty()) {
+    outcome.trim.asked = true;
+    outcome.trim.refusal = os::TrimFreeSpace(run.drive, run.drive_root, &outcome.trim.bytes);
+  }
   os::QueryFreeBytes(run.drive, run.drive_root, &outcome.free_bytes_after);
   window.OnFinished(outcome);
   return outcome;

@@ -65,4 +65,11 @@ void CheckpointJournal(DriveHold& drive, std::string_view drive_root);
 // happens elsewhere.
 void OverwriteJournal(DriveHold& drive, std::string_view folder_path);
 
+// Tells the device which of the volume's blocks are free now, so that flash
+// can erase them (Linux: FITRIM, root only), and gives the bytes that the
+// filesystem says it told of. kAccessDenied without the rights;
+// kNotSupported where the volume or its device cannot, and on Windows, where
+// NTFS tells the device of what a deletion frees by itself.
+WinError TrimFreeSpace(DriveHold& drive, std::string_view drive_root, std::uint64_t* trimmed);
+
 }  // namespace kelvor::os

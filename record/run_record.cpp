@@ -101,6 +101,11 @@ std::vector<std::string> Warnings(const engine::RunOutcome& outcome) {
     warnings.push_back(
         "The pattern file changed during the run: the first fill file could not be verified.");
   }
+  if (outcome.trim.asked && outcome.trim.refusal == os::kAccessDenied) {
+    warnings.push_back(
+        "The device was not told which blocks are free (that needs root's rights): flash may "
+        "keep old data in them until it reuses them.");
+  }
   if (read_back.stored_short) {
     warnings.push_back("The volume stored the fill in " + std::to_string(read_back.bytes_stored) +
                        " bytes where " + std::to_string(outcome.bytes_written) +
@@ -205,6 +210,10 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
       .AddNumber("mismatched_bytes", read_back.mismatched_bytes)
       .AddJson("mismatches", JsonArray(mismatches, 2))
       .AddInteger("files_not_verifiable", read_back.files_not_verifiable);
+  JsonObject trim(1);
+  trim.AddBool("asked", ended.trim.asked)
+      .AddBool("done", ended.trim.asked && ended.trim.refusal == os::kSuccess)
+      .AddNumber("bytes", ended.trim.bytes);
   std::vector<std::string> errors;
   for (const files::Status& report : ended.reports) {
     JsonObject error(2);
@@ -223,6 +232,7 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
       .AddJson("sanitization", sanitization.Text())
       .AddJson("bytes", bytes.Text())
       .AddJson("verification", verification.Text())
+      .AddJson("trim", trim.Text())
       .AddJson("files_left", TextArray(ended.files_left, 1))
       .AddJson("errors", JsonArray(errors, 1))
       .AddJson("warnings", TextArray(Warnings(ended), 1))

@@ -23,5 +23,9 @@ WinError QueryFreeBytes(DriveHold&, std::string_view drive_root, std::uint64_t* 
 // No Windows call asks for a checkpoint, or reaches a filesystem's log.
 void CheckpointJournal(DriveHold&, std::string_view) {}
 void OverwriteJournal(DriveHold&, std::string_view) {}
+WinError TrimFreeSpace(DriveHold&, std::string_view, std::uint64_t* trimmed) {
+  *trimmed = 0;
+  return kNotSupported;
+}
 
 }  // namespace kelvor::os

@@ -70,16 +70,19 @@ TEST(OwnOptions, AreTakenOutOfTheTailAndChooseNoWipeType) {
     engine::VerifyMode verify;
     engine::WipeType type;
     const char* refused;
+    bool trim = true;
   };
   for (const Case& c : std::initializer_list<Case>{
            {"C:", engine::VerifyMode::kSample, engine::kAllOnes, ""},
            {"C: --verify=full /0", engine::VerifyMode::kFull, engine::kBinaryBlocks, ""},
            {"C: \"--verify=off\"", engine::VerifyMode::kOff, engine::kAllOnes, ""},
            {"C: --verify=/B", engine::VerifyMode::kSample, engine::kAllOnes, "--verify=/B"},
-           {"C: --other=/B", engine::VerifyMode::kSample, engine::kAllZeros, ""}}) {
+           {"C: --other=/B", engine::VerifyMode::kSample, engine::kAllZeros, ""},
+           {"C: --no-trim /B", engine::VerifyMode::kSample, engine::kAllZeros, "", false}}) {
     std::string wipe_tail;
     OwnOptions own = TakeOwnOptions(c.tail, &wipe_tail);
     EXPECT_EQ(own.verify, c.verify) << c.tail;
+    EXPECT_EQ(own.trim, c.trim) << c.tail;
     EXPECT_EQ(WipeTypeFromOptions(wipe_tail), c.type) << c.tail;
     EXPECT_EQ(own.refused, c.refused) << c.tail;
   }
