@@ -211,10 +211,13 @@ ReadBack VerifyFillFiles(Run& run, RunWindow& window, Clock& clock,
   }
   if (run.verify_mode != VerifyMode::kOff) window.OnStage(Stage::kVerifying);
   window.PumpStep();
+  double started = SecondsOfDay(clock.Now());
   RandomGenerator placing;
-  placing.Seed(SecondsOfDay(clock.Now()));
+  placing.Seed(started);
   for (const FillFile& file : files) {
-    if (Status status = verifier.Verify(file, placing); status.failed()) {
+    Status status = verifier.Verify(file, placing);
+    verifier.result.seconds = ElapsedSeconds(started, SecondsOfDay(clock.Now()));
+    if (status.failed()) {
       run.error = status;
       return verifier.result;
     }

@@ -57,6 +57,7 @@ struct ReadBack {
   std::uint64_t mismatched_bytes = 0;
   std::vector<Mismatch> mismatches;  // the first kMostMismatchesKept, adjacent ones joined
   std::int32_t files_not_verifiable = 0;
+  double seconds = 0;  // the reading back took, from its start to its end
 };
 inline constexpr std::size_t kMostMismatchesKept = 32;
 

@@ -69,6 +69,12 @@ JsonObject& JsonObject::AddNumber(std::string_view key, std::uint64_t number) {
   return AddJson(key, std::to_string(number));
 }
 
+JsonObject& JsonObject::AddSeconds(std::string_view key, double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", seconds);
+  return AddJson(key, text);
+}
+
 JsonObject& JsonObject::AddInteger(std::string_view key, std::int64_t number) {
   return AddJson(key, std::to_string(number));
 }

@@ -23,6 +23,8 @@ class JsonObject {
   JsonObject& AddNumber(std::string_view key, std::uint64_t number);
   JsonObject& AddInteger(std::string_view key, std::int64_t number);
   JsonObject& AddBool(std::string_view key, bool value);
+  // To the millisecond: "1.234".
+  JsonObject& AddSeconds(std::string_view key, double seconds);
   // An object or array already written at depth() + 1.
   JsonObject& AddJson(std::string_view key, std::string_view json);
 

@@ -207,6 +207,7 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
   verification.AddText("mode", ModeName(subject_.verify_mode))
       .AddBool("done", read_back.done)
       .AddText("path", PathName(read_back))
+      .AddSeconds("seconds", read_back.seconds)
       .AddNumber("mismatched_bytes", read_back.mismatched_bytes)
       .AddJson("mismatches", JsonArray(mismatches, 2))
       .AddInteger("files_not_verifiable", read_back.files_not_verifiable);
