@@ -27,10 +27,10 @@ std::string TrimSentence(const engine::Trim& trim) {
   if (!trim.asked) return {};
   if (trim.refusal == os::kSuccess) {
     return "Trimmed" + Rounded(trim.bytes / text::kBytesPerMegabyte, 1) +
-           " MB: the device was told which blocks are free.";
+           " MB: the device was told which blocks are unused.";
   }
   if (trim.refusal == os::kAccessDenied) {
-    return "Not trimmed: only root may tell the device which blocks are free (fstrim does).";
+    return "Not trimmed: only root may tell the device which blocks are unused (fstrim does).";
   }
   return {};
 }

@@ -16,7 +16,7 @@ std::string Rounded(double value, int decimals);
 // nothing was read back.
 std::string ReadBackSentence(const engine::ReadBack& read_back);
 
-// "Trimmed 512 MB: the device was told which blocks are free.", or why
+// "Trimmed 512 MB: the device was told which blocks are unused.", or why
 // not where only rights were missing; empty otherwise.
 std::string TrimSentence(const engine::Trim& trim);
 
