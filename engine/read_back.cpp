@@ -16,8 +16,12 @@ namespace {
 using files::Status;
 
 constexpr std::size_t kRange = os::kReadBackAlignment;  // a sample's size, and a read's unit
-constexpr std::size_t kFullRead = 8 * kRange;           // one read when every byte is read
-constexpr std::uint64_t kSampleShareDivisor = 100;      // a sample reads at least 1%
+// Reads of one range under way at once: one at a time leaves the device
+// idle between two of them, and longer reads, or fewer, kept a loop-mounted
+// volume below its pace for one range after another.
+constexpr std::size_t kReadsInFlight = 4;
+constexpr std::size_t kBatchBytes = kReadsInFlight * kRange;
+constexpr std::uint64_t kSampleShareDivisor = 100;  // a sample reads at least 1%
 constexpr std::size_t kPageBytes = 4096;
 
 // Page-aligned memory, as direct reads need it.
@@ -33,6 +37,20 @@ class ReadBuffer {
   std::unique_ptr<Page[]> pages_;
 };
 
+// Visits the pieces of a fill file's bytes from `offset` on, each lying
+// within one copy of its chunk: visit(where in the chunk, how many).
+template <typename Visit>
+void ForEachChunkPiece(const FillFile& file, std::uint64_t offset, std::size_t count, Visit visit) {
+  while (count > 0) {
+    std::uint64_t at = offset % file.chunk_size;
+    std::size_t take =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, file.chunk_size - at));
+    visit(at, take);
+    offset += take;
+    count -= take;
+  }
+}
+
 // The bytes that a fill file holds from `offset` on, as written: its chunk
 // from `offset` mod the chunk's size on, round and round.
 void ExpectedBytes(const FillFile& file, const Chunk& last_chunk, std::uint64_t offset, char* out,
@@ -41,19 +59,31 @@ void ExpectedBytes(const FillFile& file, const Chunk& last_chunk, std::uint64_t 
     std::memset(out, file.origin.byte, count);
     return;
   }
-  while (count > 0) {
-    std::uint64_t at = offset % file.chunk_size;
-    std::size_t take =
-        static_cast<std::size_t>(std::min<std::uint64_t>(count, file.chunk_size - at));
+  ForEachChunkPiece(file, offset, count, [&](std::uint64_t at, std::size_t take) {
     if (file.origin.kind == ChunkOrigin::kRandom) {
       RandomGenerator::BytesAt(file.origin.seed, at, out, take);
     } else {
       std::memcpy(out, last_chunk.held().data() + at, take);
     }
     out += take;
-    offset += take;
-    count -= take;
+  });
+}
+
+// Word by word, so that the compiler checks many bytes per step.
+bool AllBytesAre(const char* bytes, std::size_t count, char byte) {
+  std::uint64_t expected_word;
+  std::memset(&expected_word, byte, sizeof expected_word);
+  std::uint64_t differing = 0;
+  std::size_t words = count / sizeof expected_word;
+  for (std::size_t i = 0; i < words; ++i) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + i * sizeof word, sizeof word);
+    differing |= word ^ expected_word;
   }
+  for (std::size_t i = words * sizeof expected_word; i < count; ++i) {
+    differing |= static_cast<unsigned char>(bytes[i] ^ byte);
+  }
+  return differing == 0;
 }
 
 // The ranges of a file to read, as indexes of kRange-sized ranges: all of
@@ -83,8 +113,8 @@ struct Verifier {
   const Chunk& last_chunk;
   const std::function<void()>& wait_while_paused;
   ReadBack result;
-  ReadBuffer reads[2] = {ReadBuffer{kFullRead}, ReadBuffer{kFullRead}};  // one compared, one read
-  ReadBuffer expected{kFullRead};
+  ReadBuffer batches[2] = {ReadBuffer{kBatchBytes}, ReadBuffer{kBatchBytes}};  // compared, read
+  ReadBuffer expected{kRange};
 
   // One read of a file: where, how many of its bytes are compared, and what
   // came back.
@@ -95,10 +125,10 @@ struct Verifier {
     os::WinError error = os::kSuccess;
   };
 
-  // The read asks for whole ranges: the file's end cuts the last one short.
+  // The read asks for a whole range, as direct reads need: the file's end
+  // cuts the last one short.
   static void ReadStretch(os::FileHandle handle, char* into, Stretch* stretch) {
-    std::size_t asked = (stretch->count + kRange - 1) / kRange * kRange;
-    stretch->error = os::ReadAt(handle, stretch->offset, into, asked, &stretch->got);
+    stretch->error = os::ReadAt(handle, stretch->offset, into, kRange, &stretch->got);
     stretch->got = std::min(stretch->got, stretch->count);
   }
 
@@ -116,12 +146,32 @@ struct Verifier {
     }
   }
 
+  // Whether the bytes read from `offset` on are those written there, checked
+  // against the chunk itself where it is in memory: reading back is as fast
+  // as the device only while a comparison touches each byte once.
+  bool MatchesWritten(const FillFile& file, std::uint64_t offset, const char* bytes,
+                      std::size_t count) {
+    if (file.origin.kind == ChunkOrigin::kRepeated) {
+      return AllBytesAre(bytes, count, file.origin.byte);
+    }
+    if (file.origin.kind == ChunkOrigin::kRandom) {
+      ExpectedBytes(file, last_chunk, offset, expected.get(), count);
+      return std::memcmp(bytes, expected.get(), count) == 0;
+    }
+    bool same = true;
+    ForEachChunkPiece(file, offset, count, [&](std::uint64_t at, std::size_t take) {
+      same = same && std::memcmp(bytes, last_chunk.held().data() + at, take) == 0;
+      bytes += take;
+    });
+    return same;
+  }
+
   // Compares what a read brought with what was written there; a read that
   // ended early leaves the rest unmatched.
   void Compare(const FillFile& file, const std::string& name, const Stretch& stretch,
                const char* bytes) {
-    ExpectedBytes(file, last_chunk, stretch.offset, expected.get(), stretch.count);
-    if (std::memcmp(bytes, expected.get(), stretch.got) != 0) {
+    if (!MatchesWritten(file, stretch.offset, bytes, stretch.got)) {
+      ExpectedBytes(file, last_chunk, stretch.offset, expected.get(), stretch.got);
       std::size_t first = 0;
       while (bytes[first] == expected.get()[first]) ++first;
       std::size_t end = stretch.got;
@@ -158,42 +208,66 @@ struct Verifier {
     return status;
   }
 
-  // Neighbouring ranges are read as one, up to kFullRead at a time. The
-  // next stretch is read while this one is compared, so that the device
-  // never waits for the comparison; no read is under way during a pump step,
-  // in which a Cancel closes the file.
+  // Each range is one read, and kReadsInFlight reads at once make a batch. The next batch is read
+  // while this one is compared, so that the device never waits for the comparison; no read is under
+  // way during a pump step, in which a Cancel closes the file.
   Status CompareRanges(os::FileHandle handle, const FillFile& file, const std::string& name,
                        RandomGenerator& placing) {
     std::vector<Stretch> stretches;
-    std::set<std::uint64_t> ranges = RangesToRead(run.verify_mode, file.written, placing);
-    for (auto it = ranges.begin(); it != ranges.end();) {
-      std::uint64_t first = *it, next = first + 1;
-      for (++it; it != ranges.end() && *it == next && (next - first) * kRange < kFullRead; ++it) {
-        ++next;
-      }
-      std::uint64_t offset = first * kRange;
-      stretches.push_back(
-          {offset, static_cast<std::size_t>(std::min(next * kRange, file.written) - offset)});
+    for (std::uint64_t range : RangesToRead(run.verify_mode, file.written, placing)) {
+      std::uint64_t offset = range * kRange;
+      stretches.push_back({offset, static_cast<std::size_t>(
+                                       std::min<std::uint64_t>(kRange, file.written - offset))});
     }
-    if (stretches.empty()) return files::kOk;
-    ReadStretch(handle, reads[0].get(), &stretches[0]);
-    for (std::size_t i = 0; i < stretches.size(); ++i) {
-      std::thread ahead;
-      if (i + 1 < stretches.size()) {
-        char* into = reads[(i + 1) % 2].get();
-        try {
-          ahead = std::thread(ReadStretch, handle, into, &stretches[i + 1]);
-        } catch (const std::system_error&) {
-          ReadStretch(handle, into, &stretches[i + 1]);  // no thread to be had: in turn
-        }
-      }
-      if (stretches[i].error == os::kSuccess) Compare(file, name, stretches[i], reads[i % 2].get());
-      if (ahead.joinable()) ahead.join();
-      if (stretches[i].error != os::kSuccess) return files::FromOs(stretches[i].error);
+    std::size_t batches = (stretches.size() + kReadsInFlight - 1) / kReadsInFlight;
+    if (batches > 0) JoinReads(StartBatch(handle, stretches, 0));
+    for (std::size_t batch = 0; batch < batches; ++batch) {
+      std::vector<std::thread> ahead;
+      if (batch + 1 < batches) ahead = StartBatch(handle, stretches, batch + 1);
+      os::WinError error = CompareBatch(file, name, stretches, batch);
+      JoinReads(std::move(ahead));
+      if (error != os::kSuccess) return files::FromOs(error);
       window.PumpStep();
       wait_while_paused();
     }
     return files::kOk;
+  }
+
+  // The stretches of a batch, each read into its own part of the batch's buffer.
+  template <typename Visit>
+  void ForEachInBatch(std::vector<Stretch>& stretches, std::size_t batch, Visit visit) {
+    char* buffer = batches[batch % 2].get();
+    std::size_t first = batch * kReadsInFlight;
+    std::size_t end = std::min(first + kReadsInFlight, stretches.size());
+    for (std::size_t i = first; i < end; ++i) visit(stretches[i], buffer + (i - first) * kRange);
+  }
+
+  std::vector<std::thread> StartBatch(os::FileHandle handle, std::vector<Stretch>& stretches,
+                                      std::size_t batch) {
+    std::vector<std::thread> reads;
+    ForEachInBatch(stretches, batch, [&](Stretch& stretch, char* into) {
+      try {
+        reads.emplace_back(ReadStretch, handle, into, &stretch);
+      } catch (const std::system_error&) {
+        ReadStretch(handle, into, &stretch);  // no thread to be had: in turn
+      }
+    });
+    return reads;
+  }
+
+  static void JoinReads(std::vector<std::thread> reads) {
+    for (std::thread& read : reads) read.join();
+  }
+
+  // The first failed read of the batch ends the comparison.
+  os::WinError CompareBatch(const FillFile& file, const std::string& name,
+                            std::vector<Stretch>& stretches, std::size_t batch) {
+    os::WinError error = os::kSuccess;
+    ForEachInBatch(stretches, batch, [&](Stretch& stretch, char* bytes) {
+      if (error == os::kSuccess) error = stretch.error;
+      if (error == os::kSuccess) Compare(file, name, stretch, bytes);
+    });
+    return error;
   }
 };
 
@@ -205,7 +279,7 @@ ReadBack VerifyFillFiles(Run& run, RunWindow& window, Clock& clock,
   Verifier verifier{run, window, last_chunk, wait_while_paused, {}};
   verifier.result.mode = run.verify_mode;
   if (run.error.failed() && run.error.number != files::kDiskFull) return verifier.result;
-  if (!verifier.reads[0].get() || !verifier.reads[1].get() || !verifier.expected.get()) {
+  if (!verifier.batches[0].get() || !verifier.batches[1].get() || !verifier.expected.get()) {
     run.error = files::Failure(files::kOutOfMemory);
     return verifier.result;
   }

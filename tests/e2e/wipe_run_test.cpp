@@ -279,9 +279,10 @@ TEST_F(WipeRun, ACancelGivesTheSpaceBackAtOnce) {
 
 // Before the deletion every byte of the fill reads back as written (here
 // pseudo-random bytes, which the read-back draws again from their seed); a
-// stretch changed behind the run's back after the writing fails the run
-// with "Disk media error", reported after the deletion, and the sample
-// always holds a file's first MiB.
+// stretch changed behind the run's back after the writing, in a fill of
+// pseudo-random bytes, of a pattern file's or of one byte repeated, fails
+// the run with "Disk media error", reported after the deletion, and the
+// sample always holds a file's first MiB.
 TEST_F(WipeRun, TheFillReadsBackAsWrittenAndAChangedStretchFailsTheRun) {
   RunOutcome clean = Wipe(test::kSmallDrive, kBinaryBlocks, VerifyMode::kFull);
   EXPECT_TRUE(clean.read_back.done);
@@ -291,25 +292,43 @@ TEST_F(WipeRun, TheFillReadsBackAsWrittenAndAChangedStretchFailsTheRun) {
   EXPECT_TRUE(clean.reports.empty());
 
   constexpr std::uint64_t kChangedAt = 1000, kChanged = 100;
-  window_ = {};
-  window_.on_status = [](const std::string& text) {
-    if (text != text::kVerifyingText) return;
-    std::fstream file(Native(test::kSmallDrive, "Kelvor0.dat"),
-                      std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(kChangedAt);
-    file.write(std::string(kChanged, '\xff').data(), kChanged);  // never a pseudo-random byte
+  // Bytes that the fill never holds there: never 100 pseudo-random ones
+  // alike, nor the pattern's.
+  struct Fill {
+    WipeType type;
+    bool from_pattern_file;
+    char changed_to;
   };
-  RunOutcome changed = Wipe(test::kSmallDrive, kBinaryBlocks);
-  EXPECT_LT(changed.read_back.bytes_verified, changed.bytes_written / 10);
-  EXPECT_GE(changed.read_back.bytes_verified, changed.bytes_written / 100);
-  ASSERT_EQ(changed.read_back.mismatches.size(), 1u);
-  EXPECT_EQ(changed.read_back.mismatches[0].file, "Kelvor0.dat");
-  EXPECT_EQ(changed.read_back.mismatches[0].offset, kChangedAt);
-  EXPECT_EQ(changed.read_back.mismatches[0].length, kChanged);
-  EXPECT_EQ(window_.reports, std::vector<files::ErrorNumber>{files::kDiskMediaError});
-  EXPECT_EQ(window_.stages.back(), Stage::kDeleting);
-  EXPECT_FALSE(fs::exists(Native(test::kSmallDrive)));
-  EXPECT_EQ(command_line::ExitCodeOf(changed), command_line::kExitReported);
+  for (Fill fill : {Fill{kBinaryBlocks, false, '\xff'}, Fill{kBinaryBlocks, true, '\xff'},
+                    Fill{kAllOnes, false, '\x5a'}}) {
+    SCOPED_TRACE(testing::Message() << fill.type << (fill.from_pattern_file ? " pattern" : ""));
+    test::TestFolder folder;
+    test::TestRegistry registry;
+    if (fill.from_pattern_file) {
+      folder.Write("wallpaper.bmp", std::string(4099, '\x01'));
+      registry.Set("Control Panel\\Desktop", "Wallpaper", os::kRegSz,
+                   folder / "wallpaper.bmp" + '\0');
+    }
+    window_ = {};
+    window_.on_status = [changed_to = fill.changed_to](const std::string& text) {
+      if (text != text::kVerifyingText) return;
+      std::fstream file(Native(test::kSmallDrive, "Kelvor0.dat"),
+                        std::ios::in | std::ios::out | std::ios::binary);
+      file.seekp(kChangedAt);
+      file.write(std::string(kChanged, changed_to).data(), kChanged);
+    };
+    RunOutcome changed = Wipe(test::kSmallDrive, fill.type);
+    EXPECT_LT(changed.read_back.bytes_verified, changed.bytes_written / 10);
+    EXPECT_GE(changed.read_back.bytes_verified, changed.bytes_written / 100);
+    ASSERT_EQ(changed.read_back.mismatches.size(), 1u);
+    EXPECT_EQ(changed.read_back.mismatches[0].file, "Kelvor0.dat");
+    EXPECT_EQ(changed.read_back.mismatches[0].offset, kChangedAt);
+    EXPECT_EQ(changed.read_back.mismatches[0].length, kChanged);
+    EXPECT_EQ(window_.reports, std::vector<files::ErrorNumber>{files::kDiskMediaError});
+    EXPECT_EQ(window_.stages.back(), Stage::kDeleting);
+    EXPECT_FALSE(fs::exists(Native(test::kSmallDrive)));
+    EXPECT_EQ(command_line::ExitCodeOf(changed), command_line::kExitReported);
+  }
 }
 
 // A pattern file's chunks: the remainder file reads back as the start of the
