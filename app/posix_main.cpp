@@ -38,6 +38,7 @@ constexpr const char* kUsage =
     "Usage: kelvor DRIVE [OPTION...] wipe the free space of DRIVE\n"
     "       kelvor [--help]          list the drives and show this text\n"
     "       kelvor --version         show the version\n"
+    "       kelvor --check DRIVE     tell what a wipe of DRIVE reaches, and write nothing\n"
     "\n"
     "DRIVE is a drive letter (D, D: or D:\\) or the mount point of a listed drive.\n"
     "OPTION chooses the bytes written (the Windows program's options, or names):\n"
@@ -53,6 +54,9 @@ constexpr const char* kUsage =
     "                   run fails or is stopped\n"
     "  --no-trim        after the deletion, do not tell the device which blocks are\n"
     "                   free (by default root's runs do: FITRIM, as fstrim does)\n"
+    "  --check          write nothing: print the volume's filesystem, space, medium,\n"
+    "                   compression, snapshots and journal, and one line a finding\n"
+    "                   on what a wipe will not reach (a run warns of the same)\n"
     "A byte that does not read back as written fails the run: 72 - Disk media error.\n"
     "\n"
     "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
@@ -163,8 +167,10 @@ int Wipe(std::vector<std::string> arguments) {
                  named.c_str());
     return kExitDriveNotListed;
   }
+  if (options.own.check) return cli::PrintStorageCheck(*letter, options.wipe_type, stdout);
   kelvor::engine::Run run(*letter, options.wipe_type, options.own.verify);
   run.trim = options.own.trim;
+  std::vector<std::string> findings = cli::WarnOfFindings(run, stderr);
   std::optional<kelvor::record::RunRecord> record;  // for --record=FILE
   cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&](int signal_number) {
     kelvor::engine::CleanUpAfterCancel(run);
@@ -173,7 +179,7 @@ int Wipe(std::vector<std::string> arguments) {
     kelvor::os::EndProcess(exit_code);
   });
   if (!options.own.record_path.empty()) {
-    record.emplace(view, cli::RecordSubjectOf(run), options.own.record_path);
+    record.emplace(view, cli::RecordSubjectOf(run, std::move(findings)), options.own.record_path);
   }
   kelvor::engine::RunWindow& window =
       record ? *record : static_cast<kelvor::engine::RunWindow&>(view);
@@ -200,5 +206,7 @@ int main(int argc, char** argv) {
     std::printf("kelvor %s\n", KELVOR_VERSION_TEXT);
     return 0;
   }
+  // kelvor --check D: is kelvor D: --check.
+  if (arguments[0] == "--check" && arguments.size() > 1) std::swap(arguments[0], arguments[1]);
   return Wipe(std::move(arguments));
 }

@@ -7,6 +7,8 @@
 #include "engine/wipe_run.h"
 #include "files/error_numbers.h"
 #include "kelvor_version.h"
+#include "storage/storage_check.h"
+#include "text/printable_text.h"
 
 namespace kelvor::command_line {
 
@@ -29,11 +31,14 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
   if (!own.refused.empty()) return kExitBadOption;
   std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
   if (!letter) return kExitDriveNotListed;
+  if (own.check) return PrintStorageCheck(*letter, WipeTypeFromOptions(wipe_tail), stdout);
   engine::Run run(*letter, WipeTypeFromOptions(wipe_tail), own.verify);
   run.trim = own.trim;
+  std::vector<std::string> findings = WarnOfFindings(run, stderr);
   std::optional<record::RunRecord> record;
   if (!own.record_path.empty()) {
-    record.emplace(window, RecordSubjectOf(run), os::ToNativeName(own.record_path));
+    record.emplace(window, RecordSubjectOf(run, std::move(findings)),
+                   os::ToNativeName(own.record_path));
   }
   engine::RunOutcome outcome = engine::RunWipe(run, record ? *record : window, clock);
   // Seen where the caller gives the program an error output (a console, a
@@ -42,8 +47,26 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
   return record ? WriteRecord(*record, outcome, stderr) : ExitCodeOf(outcome);
 }
 
-record::RecordSubject RecordSubjectOf(const engine::Run& run) {
-  return {KELVOR_VERSION_TEXT, run.drive_root, run.wipe_type, run.verify_mode};
+int PrintStorageCheck(char letter, engine::WipeType type, std::FILE* out) {
+  std::string drive_root{letter, ':'};
+  for (const std::string& line :
+       storage::CheckLines(drive_root, storage::QueryVolumeStorage(drive_root), type)) {
+    std::fprintf(out, "%s\n", text::PrintableText(line).c_str());
+  }
+  return kExitClean;
+}
+
+std::vector<std::string> WarnOfFindings(const engine::Run& run, std::FILE* errors) {
+  std::vector<std::string> findings =
+      storage::Findings(storage::QueryVolumeStorage(run.drive_root), run.wipe_type);
+  for (const std::string& finding : findings) {
+    std::fprintf(errors, "warning: %s\n", text::PrintableText(finding).c_str());
+  }
+  return findings;
+}
+
+record::RecordSubject RecordSubjectOf(const engine::Run& run, std::vector<std::string> findings) {
+  return {KELVOR_VERSION_TEXT, run.drive_root, run.wipe_type, run.verify_mode, std::move(findings)};
 }
 
 int WriteRecord(const record::RunRecord& record, const engine::RunOutcome& outcome,

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/clock.h"
 #include "engine/run_window.h"
@@ -30,8 +31,16 @@ int ExitCodeOf(const engine::RunOutcome& outcome);
 int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
                    engine::Clock& clock);
 
+// The storage check (--check) of a listed drive: its facts and findings on
+// `out`, one a line. Writes nothing to the drive.
+int PrintStorageCheck(char letter, engine::WipeType type, std::FILE* out);
+
+// The findings of a run's drive, each a warning line on `errors` before the
+// disk fills; they go into the run's record too.
+std::vector<std::string> WarnOfFindings(const engine::Run& run, std::FILE* errors);
+
 // The record of a run, for --record=FILE.
-record::RecordSubject RecordSubjectOf(const engine::Run& run);
+record::RecordSubject RecordSubjectOf(const engine::Run& run, std::vector<std::string> findings);
 // Writes the record of a run that ended and returns the exit code: the
 // run's, or kExitReported when the record could not be written (which
 // `errors` is told).

@@ -8,6 +8,7 @@ namespace {
 constexpr std::string_view kVerifyOption = "--verify=";
 constexpr std::string_view kRecordOption = "--record=";
 constexpr std::string_view kNoTrimOption = "--no-trim";
+constexpr std::string_view kCheckOption = "--check";
 
 struct NamedMode {
   std::string_view name;
@@ -22,6 +23,10 @@ constexpr NamedMode kVerifyModes[] = {{"sample", engine::VerifyMode::kSample},
 bool TakeOwnOption(std::string_view word, OwnOptions* options) {
   if (word == kNoTrimOption) {
     options->trim = false;
+    return true;
+  }
+  if (word == kCheckOption) {
+    options->check = true;
     return true;
   }
   if (word.starts_with(kRecordOption)) {

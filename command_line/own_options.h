@@ -1,6 +1,6 @@
 // Kelvor's own options: words after the drive that start with "--", such as
-// --verify=sample|full|off, --record=FILE and --no-trim. On Windows they are taken out of the
-// command tail before the wipe type's substring tests read it, so that their values
+// --verify=sample|full|off, --record=FILE, --no-trim and --check. On Windows they are taken out of
+// the command tail before the wipe type's substring tests read it, so that their values
 // ("--record=D:/B.json") choose no wipe type.
 #pragma once
 
@@ -17,6 +17,7 @@ struct OwnOptions {
   engine::VerifyMode verify = engine::VerifyMode::kSample;
   std::string record_path;  // --record=FILE: where the run's record goes; empty for none
   bool trim = true;         // --no-trim: the device is not told of the freed blocks
+  bool check = false;       // --check: tell what a wipe would reach, and write nothing
   std::string refused;      // the first own option given a value it does not take
 };
 

@@ -222,6 +222,9 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
     errors.push_back(error.Text());
   }
 
+  std::vector<std::string> warnings = subject_.findings;
+  for (std::string& warning : Warnings(ended)) warnings.push_back(std::move(warning));
+
   JsonObject record;
   record.AddInteger("record_version", kRecordVersion)
       .AddJson("tool", tool.Text())
@@ -236,7 +239,7 @@ std::string RunRecord::Text(int exit_code, const engine::RunOutcome* outcome) co
       .AddJson("trim", trim.Text())
       .AddJson("files_left", TextArray(ended.files_left, 1))
       .AddJson("errors", JsonArray(errors, 1))
-      .AddJson("warnings", TextArray(Warnings(ended), 1))
+      .AddJson("warnings", TextArray(warnings, 1))
       .AddText("result", ResultName(outcome))
       .AddInteger("exit_code", exit_code);
   return record.Text() + "\n";

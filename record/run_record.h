@@ -21,6 +21,7 @@ struct RecordSubject {
   std::string drive_root;  // "D:"
   engine::WipeType wipe_type = engine::kAllOnes;
   engine::VerifyMode verify_mode = engine::VerifyMode::kSample;
+  std::vector<std::string> findings;  // what the storage check found at the start
 };
 
 // How a run ended, in the record's words: "verified", "written-unverified",

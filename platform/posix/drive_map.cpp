@@ -164,9 +164,11 @@ std::vector<MountEntry> ParseMountTable(std::string_view table) {
   std::string line;
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
-    std::string device, mount_point, fs_type;
+    std::string device, mount_point, fs_type, options;
     if (!(fields >> device >> mount_point >> fs_type)) continue;
-    mounts.push_back({UnescapeMountField(device), UnescapeMountField(mount_point), fs_type});
+    fields >> options;
+    mounts.push_back(
+        {UnescapeMountField(device), UnescapeMountField(mount_point), fs_type, options});
   }
   return mounts;
 }

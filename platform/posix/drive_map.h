@@ -20,6 +20,7 @@ struct MountEntry {
   std::string device;
   std::string mount_point;
   std::string fs_type;
+  std::string options;  // "rw,relatime,compress-force=zstd:3"
 };
 
 inline constexpr char kFirstDriveLetter = 'C';

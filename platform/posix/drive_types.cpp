@@ -28,6 +28,18 @@ bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names
   return false;
 }
 
+// Where the boot sectors of NTFS, exFAT, FAT32 and FAT12/16 name their kind.
+struct BootSignature {
+  std::size_t offset;
+  std::string_view text;
+  const char* filesystem;
+};
+constexpr BootSignature kBootSignatures[] = {{3, "NTFS    ", "ntfs"},
+                                             {3, "EXFAT   ", "exfat"},
+                                             {82, "FAT32   ", "vfat"},
+                                             {54, "FAT1", "vfat"}};
+constexpr std::size_t kBootSectorBytes = 512;
+
 BlockDevice DescribeBlockDevice(const std::string& device) {
   std::string folder = DiskFolderOf(device);
   if (folder.empty()) return BlockDevice::kNone;
@@ -36,6 +48,19 @@ BlockDevice DescribeBlockDevice(const std::string& device) {
 }
 
 }  // namespace
+
+std::string FilesystemOfMount(const MountEntry& mount) {
+  if (mount.fs_type != "fuseblk") return mount.fs_type;
+  std::ifstream device(mount.device, std::ios::binary);
+  std::string sector(kBootSectorBytes, '\0');
+  if (!device.read(sector.data(), kBootSectorBytes)) return mount.fs_type;
+  for (const BootSignature& signature : kBootSignatures) {
+    if (sector.compare(signature.offset, signature.text.size(), signature.text) == 0) {
+      return signature.filesystem;
+    }
+  }
+  return mount.fs_type;
+}
 
 std::optional<MountEntry> MountHolding(const std::string& folder) {
   char resolved[PATH_MAX];

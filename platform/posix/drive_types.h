@@ -17,6 +17,11 @@ enum class BlockDevice { kNone, kFixed, kRemovable };
 // when their block device is. Kernel filesystems are no drives at all.
 unsigned DriveTypeOfMount(const MountEntry& mount, BlockDevice device);
 
+// The filesystem's name: the mount table's, except for a FUSE filesystem on
+// a block device ("fuseblk"), whose boot sector names it ("ntfs", "exfat",
+// "vfat") where this process may read the device.
+std::string FilesystemOfMount(const MountEntry& mount);
+
 // The mount that holds a folder: the one with the longest mount point that
 // is a prefix of the folder's real path.
 std::optional<MountEntry> MountHolding(const std::string& folder);

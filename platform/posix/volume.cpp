@@ -40,7 +40,7 @@ VolumeFacts QueryVolumeFacts(std::string_view drive_root) {
   if (!folder) return facts;
   facts.mount_point = *folder;
   if (std::optional<MountEntry> mount = MountHolding(*folder)) {
-    facts.filesystem = mount->fs_type;
+    facts.filesystem = FilesystemOfMount(*mount);
     facts.serial = DiskName("by-uuid", mount->device);
     facts.label = DiskName("by-label", mount->device);
   }

@@ -297,6 +297,39 @@ class Suite(unittest.TestCase):
                 self.assertEqual(snapshot(backing), before)
                 self.assertEqual(os.path.lexists(os.path.join(backing, TEMP_NAME)), not cleaned)
 
+    # The storage check, on each filesystem people wipe: what it tells of the
+    # volume (natively; under Wine every fact beneath the filesystem's name is
+    # the host's, which Wine hides), that it writes nothing, and that a drive
+    # not listed is refused.
+    def test_the_storage_check_tells_what_a_wipe_reaches(self):
+        compressing = "finding: btrfs compresses this volume (compress-force=zstd:3): the fill " \
+                      "folder is made uncompressed"
+        told = {"ext4": ("filesystem: ext4", "copy-on-write: no; snapshots: none", "journal: yes"),
+                "xfs": ("filesystem: xfs", "compression: no", "journal: yes"),
+                "btrfs": ("compression: no", "copy-on-write: yes; snapshots: unknown",
+                          "journal: no"),
+                "btrfs_compressing": ("compression: yes (compress-force=zstd:3)", compressing),
+                "exfat": ("filesystem: exfat", "compression: no", "journal: no"),
+                "fat": ("filesystem: vfat", "largest file: 4096 MB", "journal: no"),
+                "ntfs": ("filesystem: ntfs", "journal: yes")}
+        if WINDOWS:
+            wine = ("compression: unknown", "journal: unknown",
+                    "finding: Under Wine the volume is the host's")
+            told = {"ext4": wine, "btrfs_compressing": wine}
+        for filesystem, lines in told.items():
+            with self.subTest(filesystem), contextlib.ExitStack() as stack:
+                mount_image(stack, 700 if filesystem.startswith(("xfs", "btrfs")) else 300,
+                            filesystem)
+                before = snapshot(VOLUME)
+                ended = run(("G:", "--check") if WINDOWS else ("--check", "G:"))
+                self.assertEqual(ended[0], 0, ended[2])
+                printed = ended[2].splitlines()
+                for line in lines:
+                    self.assertTrue(any(shown.startswith(line) for shown in printed),
+                                    f"{line!r} not in {printed}")
+                self.assertEqual((snapshot(VOLUME), os.path.lexists(TEMP)), (before, False))
+        self.assertEqual(run(("Q:", "--check") if WINDOWS else ("--check", "Q:"))[0], 2)
+
     # Faults that no call reports, which only reading back shows: a device
     # that drops writes, one that wraps around past the capacity it really
     # has, one that returns stale data; and a volume that stores the fill in

@@ -29,7 +29,7 @@ TEST(DriveTypeOfMount, FromTheFilesystemAndItsDevice) {
                         {"tmpfs", "/dev/shm", BlockDevice::kNone, kDriveNoRootDir},
                         {"tmpfs", "/run/user/1000", BlockDevice::kNone, kDriveNoRootDir}};
   for (const Case& c : cases) {
-    EXPECT_EQ(DriveTypeOfMount({"/dev/sdx1", c.mount_point, c.fs_type}, c.device), c.type)
+    EXPECT_EQ(DriveTypeOfMount({"/dev/sdx1", c.mount_point, c.fs_type, "rw"}, c.device), c.type)
         << c.fs_type << " on " << c.mount_point;
   }
 }
