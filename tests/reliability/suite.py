@@ -329,6 +329,23 @@ class Suite(unittest.TestCase):
                                     f"{line!r} not in {printed}")
                 self.assertEqual((snapshot(VOLUME), os.path.lexists(TEMP)), (before, False))
         self.assertEqual(run(("Q:", "--check") if WINDOWS else ("--check", "Q:"))[0], 2)
+        # A wipe tells the same findings before its first status line, and
+        # its record keeps them among its warnings.
+        with contextlib.ExitStack() as stack:
+            mount_image(stack, 700, "btrfs_compressing")
+            host_path = os.path.join(ROOT, "work", "kelvor-record.json")
+            option = "--record=" + (WORK_DRIVE + "\\kelvor-record.json" if WINDOWS else host_path)
+            ended = run(("G:", option))
+            self.assertEqual(ended[0], 0, ended[2])
+            with open(host_path) as file:
+                warnings = json.load(file)["warnings"]
+            os.remove(host_path)
+            finding = told["btrfs_compressing"][-1].removeprefix("finding: ")
+            printed = ended[2].splitlines()
+            warned = [i for i, line in enumerate(printed) if line.startswith("warning: " + finding)]
+            self.assertEqual(len(warned), 1, printed)
+            self.assertFalse(any(line.startswith("Starting") for line in printed[:warned[0]]))
+            self.assertTrue(any(warning.startswith(finding) for warning in warnings), warnings)
 
     # Faults that no call reports, which only reading back shows: a device
     # that drops writes, one that wraps around past the capacity it really
