@@ -252,6 +252,17 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
       VerifyFillFiles(run, window, clock, writer.fill_files, writer.chunk, wait_while_paused);
   outcome.bytes_written = writer.bytes_written;
   outcome.parts = writer.parts;
+  // Where a filesystem takes it for a file (NTFS), the device learns of the
+  // fill's blocks before the deletion frees them; elsewhere the whole volume
+  // is trimmed after it.
+  std::uint64_t files_trimmed = 0;
+  for (const FillFile& file : writer.fill_files) {
+    std::uint64_t trimmed = 0;
+    if (run.trim &&
+        os::TrimFile(run.drive, os::ToNativeName(file.path), &trimmed) == os::kSuccess) {
+      files_trimmed += trimmed;
+    }
+  }
   outcome.reports = EndOfRun(run, window);
   for (const FillFile& file : writer.fill_files) {
     if (run.files.IsExistingFile(file.path)) outcome.files_left.push_back(file.path);
@@ -261,6 +272,10 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   if (run.trim && outcome.files_left.empty()) {
     outcome.trim.asked = true;
     outcome.trim.refusal = os::TrimFreeSpace(run.drive, run.drive_root, &outcome.trim.bytes);
+    if (outcome.trim.refusal == os::kNotSupported && files_trimmed > 0) {
+      outcome.trim.refusal = os::kSuccess;
+      outcome.trim.bytes = files_trimmed;
+    }
   }
   os::QueryFreeBytes(run.drive, run.drive_root, &outcome.free_bytes_after);
   window.OnFinished(outcome);

@@ -83,6 +83,13 @@ WinError ReadAt(FileHandle handle, std::uint64_t offset, void* buffer, std::size
 // filesystem compressed it, deduplicated it or left holes.
 WinError QueryAllocatedSize(FileHandle handle, std::uint64_t* bytes);
 
+// Tells the device, just before a fill file is deleted, that its blocks hold
+// nothing worth keeping (Windows: FSCTL_FILE_LEVEL_TRIM, which NTFS takes on
+// Windows 8 and later, for a hint the device may act on), and gives the bytes
+// told of. kNotSupported where the volume cannot (FAT, exFAT; Wine) and on
+// Linux, which trims the whole volume after the deletion instead.
+WinError TrimFile(DriveHold& drive, const NativeName& name, std::uint64_t* trimmed);
+
 // Names on the held drive go to its volume (DriveHold).
 WinError RemoveFile(DriveHold& drive, const NativeName& name);
 WinError MakeDirectory(DriveHold& drive, const NativeName& name);

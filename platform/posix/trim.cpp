@@ -11,6 +11,7 @@
 #include "errno_map.h"
 #include "places.h"
 #include "platform/os_drives.h"
+#include "platform/os_files.h"
 
 namespace kelvor::os {
 
@@ -32,6 +33,11 @@ WinError TrimFreeSpace(DriveHold& drive, std::string_view drive_root, std::uint6
   }
   *trimmed = range.len;
   return kSuccess;
+}
+
+WinError TrimFile(DriveHold&, const NativeName&, std::uint64_t* trimmed) {
+  *trimmed = 0;
+  return kNotSupported;
 }
 
 }  // namespace kelvor::os
