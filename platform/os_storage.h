@@ -13,6 +13,8 @@ namespace kelvor::os {
 // trusted (Wine answers for the host's filesystem with made-up facts).
 enum class Known { kUnknown, kNo, kYes };
 
+inline constexpr std::uint64_t kFatLargestFile = 0xFFFFFFFFu;  // 4 GiB less one byte
+
 struct StorageFacts {
   std::uint64_t free_bytes = 0;         // free in all, reserves included
   std::uint64_t free_to_this_user = 0;  // what this process may fill

@@ -33,7 +33,6 @@ constexpr Names kJournalledFilesystems = {"xfs", "ntfs3", "ntfs", "jfs", "reiser
 constexpr Names kUnjournalledFilesystems = {"ext2",  "vfat",  "msdos", "exfat",
                                             "tmpfs", "ramfs", "btrfs"};
 constexpr std::string_view kCompressOptions[] = {"compress-force=", "compress="};
-constexpr std::uint64_t kFatLargestFile = 0xFFFFFFFFu;  // 4 GiB less one byte
 
 bool IsIn(const Names& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end() && !name.empty();
@@ -115,7 +114,8 @@ StorageFacts QueryStorageFacts(std::string_view drive_root) {
     if (facts.privileged) facts.free_to_this_user = facts.free_bytes - facts.kept_by_filesystem;
   } else if (filesystem == "btrfs") {
     // What btrfs counts free beyond what files may take is room for its metadata.
-    facts.kept_by_filesystem = facts.free_bytes - facts.free_to_this_user;
+    facts.kept_by_filesystem =
+        facts.free_bytes - std::min(facts.free_to_this_user, facts.free_bytes);
   }
   ReadCompression(*mount, filesystem, &facts);
   bool plain = IsIn(kPlainFilesystems, filesystem);

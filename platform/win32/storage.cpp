@@ -17,7 +17,6 @@ namespace kelvor::os {
 namespace {
 
 constexpr DWORD kNameRoom = MAX_PATH + 1;
-constexpr std::uint64_t kFatLargestFile = 0xFFFFFFFFu;  // 4 GiB less one byte
 
 Known Of(bool yes) {
   return yes ? Known::kYes : Known::kNo;
