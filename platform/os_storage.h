@@ -27,7 +27,8 @@ struct StorageFacts {
   Known compresses = Known::kUnknown;
   std::string compression;  // the setting, where it compresses: "compress-force=zstd:3"
   Known copies_on_write = Known::kUnknown;
-  Known snapshots = Known::kUnknown;  // kUnknown: may keep snapshots, not to be listed
+  Known snapshots = Known::kUnknown;  // kUnknown: may keep snapshots, not all to be listed
+  std::uint32_t snapshot_count = 0;   // those found, where snapshots is kYes
   Known journal = Known::kUnknown;    // a journal (or log) of metadata
   bool answered_by_wine = false;      // the facts are Wine's, not the volume's
   // Linux: root, whose runs trim the free space and have ext4's journal

@@ -76,7 +76,13 @@ void AddFilesystemFindings(const VolumeStorage& facts, engine::WipeType type,
         "Kelvor cannot tell whether this volume compresses: use Blocks of Binary Data, constant "
         "patterns would compress away");
   }
-  if (storage.copies_on_write == Known::kYes) {
+  if (storage.snapshots == Known::kYes) {
+    bool one = storage.snapshot_count == 1;
+    findings->push_back(FilesystemName(facts) + " keeps " + std::to_string(storage.snapshot_count) +
+                        (one ? " snapshot on this volume: what it holds"
+                             : " snapshots on this volume: what they hold") +
+                        " is not free space, and no wipe of the free space reaches it");
+  } else if (storage.copies_on_write == Known::kYes && storage.snapshots == Known::kUnknown) {
     findings->push_back(FilesystemName(facts) +
                         " copies on write and may keep snapshots: what a snapshot holds is not "
                         "free space, and no wipe of the free space reaches it");
@@ -130,7 +136,9 @@ std::vector<std::string> CheckLines(std::string_view drive_root, const VolumeSto
           "; TRIM: " + KnownText(storage.trims, "yes", "no"),
       "compression: " + compression,
       std::string("copy-on-write: ") + KnownText(storage.copies_on_write, "yes", "no") +
-          "; snapshots: " + KnownText(storage.snapshots, "yes", "none"),
+          "; snapshots: " + KnownText(storage.snapshots, "yes", "none") +
+          (storage.snapshots == Known::kYes ? " (" + std::to_string(storage.snapshot_count) + ")"
+                                            : ""),
       std::string("journal: ") + KnownText(storage.journal, "yes", "no"),
       "cluster: " + std::to_string(storage.cluster_bytes) + " bytes",
       "largest file: " +

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "btrfs.h"
 #include "drive_map.h"
 #include "drive_types.h"
 #include "mounts.h"
@@ -46,8 +47,10 @@ std::string DeviceName(const MountEntry& mount) {
   return fs::path(mount.device).filename().string();
 }
 
-// btrfs says in its mount options whether it compresses, and how.
-void ReadCompression(const MountEntry& mount, const std::string& filesystem, StorageFacts* facts) {
+// btrfs says in its mount options whether it compresses, and how; without
+// them, new files may still inherit compression from the root folder.
+void ReadCompression(const MountEntry& mount, const std::string& filesystem,
+                     const std::string& folder, StorageFacts* facts) {
   if (filesystem != "btrfs") {
     facts->compresses = IsIn(kUncompressedFilesystems, filesystem) ? Known::kNo : Known::kUnknown;
     return;
@@ -63,6 +66,25 @@ void ReadCompression(const MountEntry& mount, const std::string& filesystem, Sto
         facts->compression = option;
       }
     }
+  }
+  std::string inherited = InheritedCompression(folder);
+  if (facts->compresses == Known::kNo && !inherited.empty()) {
+    facts->compresses = Known::kYes;
+    facts->compression = inherited + " on the root folder";
+  }
+}
+
+// Snapshots of a volume that copies on write are listed where this user
+// reaches them all; elsewhere they may be there.
+void ReadSnapshots(const std::string& folder, const std::string& filesystem, StorageFacts* facts) {
+  if (IsIn(kPlainFilesystems, filesystem)) {
+    facts->snapshots = Known::kNo;
+  } else if (filesystem == "btrfs") {
+    BtrfsSnapshots snapshots = FindBtrfsSnapshots(folder);
+    facts->snapshot_count = snapshots.found;
+    facts->snapshots = snapshots.found > 0  ? Known::kYes
+                       : snapshots.complete ? Known::kNo
+                                            : Known::kUnknown;
   }
 }
 
@@ -117,13 +139,11 @@ StorageFacts QueryStorageFacts(std::string_view drive_root) {
     facts.kept_by_filesystem =
         facts.free_bytes - std::min(facts.free_to_this_user, facts.free_bytes);
   }
-  ReadCompression(*mount, filesystem, &facts);
+  ReadCompression(*mount, filesystem, *folder, &facts);
   bool plain = IsIn(kPlainFilesystems, filesystem);
   bool copies = IsIn(kCopyOnWriteFilesystems, filesystem);
   facts.copies_on_write = copies ? Known::kYes : plain ? Known::kNo : Known::kUnknown;
-  // Snapshots of a volume that copies on write are not to be listed without
-  // root's rights: they may be there.
-  facts.snapshots = plain ? Known::kNo : Known::kUnknown;
+  ReadSnapshots(*folder, filesystem, &facts);
   facts.journal = JournalOf(*mount, filesystem);
   facts.trims = TrimsOf(*mount);
   return facts;

@@ -46,6 +46,11 @@ TEST(StorageFindings, EachThingAWipeDoesNotReachIsOneFinding) {
   btrfs.storage.snapshots = Known::kUnknown;
   EXPECT_EQ(Openings(btrfs), (OpeningList{"btrfs compresses this volume (compress-force=zstd",
                                           "btrfs copies on write and may keep snapshots"}));
+  btrfs.storage.snapshots = Known::kNo;  // every subvolume reached, none a snapshot
+  EXPECT_EQ(Openings(btrfs).size(), 1u);
+  btrfs.storage.snapshots = Known::kYes;
+  btrfs.storage.snapshot_count = 2;
+  EXPECT_EQ(Openings(btrfs).back(), "btrfs keeps 2 snapshots on this volume");
 
   VolumeStorage unknown = PlainVolume();
   unknown.storage.compresses = Known::kUnknown;
