@@ -52,6 +52,12 @@ TEST(StorageFindings, EachThingAWipeDoesNotReachIsOneFinding) {
   btrfs.storage.snapshot_count = 2;
   EXPECT_EQ(Openings(btrfs).back(), "btrfs keeps 2 snapshots on this volume");
 
+  VolumeStorage windows = PlainVolume();  // no program without administrator's rights may list them
+  windows.volume.filesystem = "NTFS";
+  windows.storage.snapshots = Known::kUnknown;
+  EXPECT_EQ(Openings(windows),
+            OpeningList{"Windows may keep shadow copies of this volume (System Restore)"});
+
   VolumeStorage unknown = PlainVolume();
   unknown.storage.compresses = Known::kUnknown;
   EXPECT_EQ(Openings(unknown).size(), 1u);
