@@ -2,25 +2,27 @@
 // points for drives, a listing, a terminal view of the run, and interrupts
 // that clean up as Cancel does.
 #include <signal.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "app/start_up.h"
-#include "command_line/command_line.h"
 #include "command_line/command_line_run.h"
-#include "command_line/own_options.h"
+#include "command_line/posix_arguments.h"
+#include "command_line/run_summary.h"
 #include "command_line/terminal_view.h"
 #include "drives/drive_list.h"
 #include "engine/end_of_run.h"
 #include "engine/wipe_run.h"
 #include "kelvor_version.h"
 #include "platform/os_process.h"
+#include "platform/posix/drive_map.h"
 #include "platform/posix/mounts.h"
 #include "text/free_space.h"
 #include "text/printable_text.h"
@@ -35,13 +37,14 @@ constexpr int kSignalExitBase = 128;  // exit code 128 + signal, as shells repor
 constexpr unsigned kDescriptorsForARun = 128;
 
 constexpr const char* kUsage =
-    "Usage: kelvor DRIVE [OPTION...] wipe the free space of DRIVE\n"
+    "Usage: kelvor [OPTION...] DRIVE  wipe the free space of DRIVE\n"
     "       kelvor [--help]          list the drives and show this text\n"
     "       kelvor --version         show the version\n"
     "       kelvor --check DRIVE     tell what a wipe of DRIVE reaches, and write nothing\n"
     "\n"
     "DRIVE is a drive letter (D, D: or D:\\) or the mount point of a listed drive.\n"
-    "OPTION chooses the bytes written (the Windows program's options, or names):\n"
+    "Options may stand before or after it; -- ends them. Options that choose the\n"
+    "bytes written (the Windows program's, or names):\n"
     "  (none), --ones   All 1's: bytes 0xFF\n"
     "  /B, --zeros      All 0's: bytes 0x00 (a capital B; /b is no option)\n"
     "  /0, --blocks     Blocks of Binary Data: the wallpaper file, or pseudo-random\n"
@@ -57,15 +60,21 @@ constexpr const char* kUsage =
     "  --check          write nothing: print the volume's filesystem, space, medium,\n"
     "                   compression, snapshots and journal, and one line a finding\n"
     "                   on what a wipe will not reach (a run warns of the same)\n"
+    "  -q, --quiet      no status lines: errors, warnings and one closing line\n"
+    "  --yes            wipe C: without asking, where C: is the root filesystem\n"
+    "                   because KELVOR_DRIVES is not set\n"
+    "  -V, --version    show the version; -h, --help: this text\n"
     "A byte that does not read back as written fails the run: 72 - Disk media error.\n"
     "\n"
     "Drive letters: KELVOR_DRIVES='D=/mnt/usb;E=/srv/data' chooses them; without it\n"
-    "/ is C: and the other filesystems follow in mount-point order.\n"
+    "/ is C: and the other filesystems follow in mount-point order, so letters move\n"
+    "when mounts change: a run on C: then asks first (on a terminal), or needs --yes.\n"
     "\n"
     "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed,\n"
-    "the first word names no drive, or an option has a bad value: nothing was\n"
-    "touched; 130, 143, 129, 152 stopped by SIGINT, SIGTERM, SIGHUP, SIGXCPU, with\n"
-    "the fill files removed; 255 a fatal internal error.\n";
+    "the first word names no drive, an option is unknown or has a bad value, or a\n"
+    "wipe of C: was not confirmed: nothing was touched; 130, 143, 129, 152 stopped\n"
+    "by SIGINT, SIGTERM, SIGHUP, SIGXCPU, with the fill files removed; 255 a fatal\n"
+    "internal error.\n";
 
 // Prints each drive as the drive selector shows it, with its mount point.
 void PrintDriveListing() {
@@ -76,38 +85,6 @@ void PrintDriveListing() {
     std::printf("%s    %s\n", kelvor::text::DriveEntryText(drive).c_str(),
                 PrintableText(mount.value_or("")).c_str());
   }
-}
-
-// The Linux build's names for the Windows program's options.
-constexpr std::pair<std::string_view, std::string_view> kNamedOptions[] = {
-    {"--ones", ""}, {"--zeros", "/B"}, {"--blocks", "/0"}};
-
-std::string_view AsWindowsOption(std::string_view argument) {
-  for (auto [name, option] : kNamedOptions) {
-    if (argument == name) return option;
-  }
-  return argument;
-}
-
-// The options after the drive: Kelvor's own, and the rest, from which the
-// Windows program's rules for its command tail choose the wipe type; the
-// wipe types may be given by name.
-struct Options {
-  kelvor::engine::WipeType wipe_type = kelvor::engine::kAllOnes;
-  cli::OwnOptions own;
-};
-Options OptionsAfterDrive(const std::vector<std::string>& arguments) {
-  Options options;
-  std::string wipe_options;
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    std::string_view option = AsWindowsOption(arguments[i]);
-    if (option.starts_with(cli::kOwnOptionStart) && cli::TakeOwnOption(option, &options.own)) {
-      continue;
-    }
-    wipe_options += std::string(option) + ' ';
-  }
-  options.wipe_type = cli::WipeTypeFromOptions(wipe_options);
-  return options;
 }
 
 // A drive is named by its letter ("D", "D:" or "D:\\") or its mount point;
@@ -126,29 +103,42 @@ void ReportDriveMapProblem() {
   }
 }
 
-int Wipe(std::vector<std::string> arguments) {
+// Without KELVOR_DRIVES the letters follow the mounts, and C: is the root
+// filesystem: a run there is confirmed first, at the terminal or by --yes.
+bool ConfirmedWhereLettersMove(char letter, const cli::Request& request) {
+  if (letter != 'C' || std::getenv(kelvor::os::kDriveMapVariable) || request.confirmed) {
+    return true;
+  }
+  if (isatty(STDIN_FILENO) != 1) {
+    std::fprintf(stderr,
+                 "kelvor: C: is the root filesystem (/), as no KELVOR_DRIVES names the drives: "
+                 "give --yes to wipe its free space unattended; nothing was touched\n");
+    return false;
+  }
+  std::fprintf(stderr, "kelvor: C: is the root filesystem (/). Wipe its free space? [y/N] ");
+  char answer[16] = {};
+  bool yes = std::fgets(answer, sizeof answer, stdin) &&
+             (std::string_view(answer) == "y\n" || std::string_view(answer) == "yes\n");
+  if (!yes) std::fprintf(stderr, "kelvor: not confirmed; nothing was touched\n");
+  return yes;
+}
+
+int Wipe(cli::Request request) {
   ReportDriveMapProblem();
-  std::string named = PrintableText(arguments[0]);  // for messages
-  if (!NamesADrive(arguments[0])) {
+  std::string named = PrintableText(request.drive);  // for messages
+  if (!NamesADrive(request.drive)) {
     std::fprintf(stderr,
                  "kelvor: %s names no drive (a letter such as D, D: or D:\\, or a mount point)\n",
                  named.c_str());
     return kExitDriveNotListed;
   }
-  Options options = OptionsAfterDrive(arguments);
-  if (!options.own.refused.empty()) {
-    std::fprintf(stderr, "kelvor: %s: --verify takes sample, full or off; --record a file\n",
-                 PrintableText(options.own.refused).c_str());
-    return cli::kExitBadOption;
-  }
-  bool mount_point = arguments[0][0] == '/';
-  if (mount_point) {
-    std::optional<char> letter = kelvor::os::LetterOfMountPoint(arguments[0]);
+  if (request.drive[0] == '/') {
+    std::optional<char> letter = kelvor::os::LetterOfMountPoint(request.drive);
     if (!letter) {
       std::fprintf(stderr, "kelvor: %s is not the mount point of a listed drive\n", named.c_str());
       return kExitDriveNotListed;
     }
-    arguments[0] = std::string{*letter, ':'};
+    request.drive = std::string{*letter, ':'};
   }
   // A run holds its drive, its folders (up to some 80 of record files) and
   // its files open; one that ran out of descriptors could not clean up.
@@ -161,15 +151,16 @@ int Wipe(std::vector<std::string> arguments) {
   }
   kelvor::app::PrepareProgram();
   kelvor::os::CatchInterrupts();
-  std::optional<char> letter = cli::ListedDrive(arguments[0]);
+  std::optional<char> letter = cli::ListedDrive(request.drive);
   if (!letter) {
     std::fprintf(stderr, "kelvor: %s is not a listed drive (kelvor --help lists them)\n",
                  named.c_str());
     return kExitDriveNotListed;
   }
-  if (options.own.check) return cli::PrintStorageCheck(*letter, options.wipe_type, stdout);
-  kelvor::engine::Run run(*letter, options.wipe_type, options.own.verify);
-  run.trim = options.own.trim;
+  if (request.own.check) return cli::PrintStorageCheck(*letter, request.wipe_type, stdout);
+  if (!ConfirmedWhereLettersMove(*letter, request)) return cli::kExitNotConfirmed;
+  kelvor::engine::Run run(*letter, request.wipe_type, request.own.verify);
+  run.trim = request.own.trim;
   std::vector<std::string> findings = cli::WarnOfFindings(run, stderr);
   std::optional<kelvor::record::RunRecord> record;  // for --record=FILE
   cli::TerminalView view(stderr, kelvor::os::ErrorStreamIsTerminal(), [&](int signal_number) {
@@ -178,14 +169,19 @@ int Wipe(std::vector<std::string> arguments) {
     if (record) (void)record->Write(exit_code, nullptr);
     kelvor::os::EndProcess(exit_code);
   });
-  if (!options.own.record_path.empty()) {
-    record.emplace(view, cli::RecordSubjectOf(run, std::move(findings)), options.own.record_path);
+  if (request.quiet) view.ShowNoStatus();
+  if (!request.own.record_path.empty()) {
+    record.emplace(view, cli::RecordSubjectOf(run, std::move(findings)), request.own.record_path);
   }
   kelvor::engine::RunWindow& window =
       record ? *record : static_cast<kelvor::engine::RunWindow&>(view);
   kelvor::engine::SystemClock clock;
   kelvor::engine::RunOutcome outcome = kelvor::engine::RunWipe(run, window, clock);
-  view.PrintSummary(outcome);
+  if (request.quiet) {
+    std::fprintf(stderr, "%s\n", cli::SummaryLine(run.drive_root, outcome).c_str());
+  } else {
+    view.PrintSummary(outcome);
+  }
   return record ? cli::WriteRecord(*record, outcome, stderr) : cli::ExitCodeOf(outcome);
 }
 
@@ -195,18 +191,23 @@ int main(int argc, char** argv) {
   // A closed output (kelvor D: | head -n1) must never stop a run or its
   // cleanup: writes to it fail quietly instead.
   signal(SIGPIPE, SIG_IGN);
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
-    ReportDriveMapProblem();
-    PrintDriveListing();
-    std::printf("\n%s", kUsage);
-    return 0;
+  cli::Request request = cli::ReadArguments({argv + 1, argv + argc});
+  switch (request.action) {
+    case cli::Action::kListDrives:
+      ReportDriveMapProblem();
+      PrintDriveListing();
+      std::printf("\n%s", kUsage);
+      return 0;
+    case cli::Action::kShowVersion:
+      std::printf("kelvor %s\n", KELVOR_VERSION_TEXT);
+      return 0;
+    case cli::Action::kWipe:
+      break;
   }
-  if (arguments[0] == "--version") {
-    std::printf("kelvor %s\n", KELVOR_VERSION_TEXT);
-    return 0;
+  if (!request.error.empty()) {
+    std::fprintf(stderr, "kelvor: %s (kelvor --help lists the options); nothing was touched\n",
+                 PrintableText(request.error).c_str());
+    return cli::kExitBadOption;
   }
-  // kelvor --check D: is kelvor D: --check.
-  if (arguments[0] == "--check" && arguments.size() > 1) std::swap(arguments[0], arguments[1]);
-  return Wipe(std::move(arguments));
+  return Wipe(std::move(request));
 }

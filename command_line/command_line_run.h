@@ -19,6 +19,7 @@ inline constexpr int kExitClean = 0;           // the run showed no error report
 inline constexpr int kExitReported = 1;        // the run showed an error report
 inline constexpr int kExitDriveNotListed = 2;  // nothing was touched
 inline constexpr int kExitBadOption = 2;       // nothing was touched either
+inline constexpr int kExitNotConfirmed = 2;    // a wipe that needed a yes got none
 
 // The letter that the first argument names, when the drive list (carried
 // through the probe file) has that drive.

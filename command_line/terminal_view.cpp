@@ -42,6 +42,7 @@ std::string TerminalView::MeasuredStatus() {
 
 void TerminalView::Show(std::string status, bool always) {
   status_ = std::move(status);
+  if (quiet_) return;
   if (interactive_) return Draw();
   Clock::time_point now = now_();
   if (printed_any_ && !always && now - last_printed_ < kQuietInterval) return;
@@ -80,7 +81,7 @@ void TerminalView::OnChunkWritten(const engine::ChunkWritten& chunk) {
 
 void TerminalView::OnPartWritten(std::int32_t part) {
   done_ = part;
-  if (interactive_) Draw();
+  if (interactive_ && !quiet_) Draw();
 }
 
 void TerminalView::OnPaused() {

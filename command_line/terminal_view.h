@@ -26,6 +26,9 @@ class TerminalView : public engine::RunWindow {
   // on_interrupt runs inside a pump step once an interrupt has come.
   TerminalView(std::FILE* out, bool interactive, Interrupted on_interrupt, Now now = Clock::now);
 
+  // -q: the status texts are not shown; errors still are.
+  void ShowNoStatus() { quiet_ = true; }
+
   void OnStage(engine::Stage stage) override;
   void OnStarted(const engine::RunStart& start) override;
   void OnChunkWritten(const engine::ChunkWritten& chunk) override;
@@ -56,7 +59,7 @@ class TerminalView : public engine::RunWindow {
   std::int32_t parts_ = 0, bar_parts_ = 0, done_ = 0;
   std::uint64_t free_at_start_ = 0, written_ = 0;
   double writing_seconds_ = 0;  // when the deletion began
-  bool line_open_ = false, printed_any_ = false, finished_writing_ = false;
+  bool line_open_ = false, printed_any_ = false, finished_writing_ = false, quiet_ = false;
 };
 
 }  // namespace kelvor::command_line

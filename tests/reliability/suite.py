@@ -172,15 +172,21 @@ def fill_files():
 # hard)), ...), with its output closed, on a terminal, or with its error
 # output going to a file of the caller's.
 def start(arguments=("G:", "/B"), cwd=WORK, drives=None, user=None, closed_output=False,
-          terminal=False, umask=-1, error_output=subprocess.PIPE, limits=()):
+          terminal=False, umask=-1, error_output=subprocess.PIPE, limits=(), answer=None):
     command = [*([os.path.join(HERE, "../support/wine-run.sh"), os.environ["KELVOR_WINE_ARCH"],
                   os.environ["KELVOR_RUNNER"]] if WINDOWS else [PROGRAM]), *arguments]
     env = {**os.environ, "KELVOR_DRIVES": drives or f"G={VOLUME}"}  # for the Linux build
+    if drives is False:  # the letters follow the mounts: / is C:
+        del env["KELVOR_DRIVES"]
     if terminal:
         command = ["script", "-qec", " ".join(command), "/dev/null"]
     process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
                                stderr=error_output, user=user, umask=umask,
+                               stdin=subprocess.DEVNULL if answer is None else subprocess.PIPE,
                                preexec_fn=lambda: [resource.setrlimit(*limit) for limit in limits])
+    if answer is not None:  # typed at the terminal; finish() closes the input
+        process.stdin.write(answer)
+        process.stdin.flush()
     if closed_output:  # like `kelvor G: | head -n1` once head has ended
         process.stdout.close()
         process.stderr.close()
@@ -763,7 +769,7 @@ class Suite(unittest.TestCase):
             shown = re.search(rf"^G:\\    Fixed Drive    ([\d.]+) MB Free    {re.escape(VOLUME)}$",
                               listing, re.M)
             self.assertIsNotNone(shown, listing)
-            self.assertIn("\nUsage: kelvor DRIVE [OPTION...]", listing)
+            self.assertIn("\nUsage: kelvor [OPTION...] DRIVE", listing)
             self.assertAlmostEqual(float(shown.group(1)), free_bytes() / GIB * 1000, delta=0.5)
             self.assertEqual({run(words, user=NOBODY)[2] for words in ((), ("-h",))}, {listing})
 
@@ -799,6 +805,26 @@ class Suite(unittest.TestCase):
                     code, _, output = run((drive, "/B"), drives=drives)
                     self.assertEqual((code, state()), (2, before))
                     self.assertIn("kelvor: " + message, output)
+            # A typo or a word too many is no wipe with the default pattern.
+            for words, message in [(("G:", "/b"), "unknown option /b"),
+                                   (("--frobnicate", "G:"), "unknown option --frobnicate"),
+                                   (("G:", "H:"), "one drive only: H: is one too many")]:
+                with self.subTest(words=words):
+                    code, _, output = run(words)
+                    self.assertEqual((code, state()), (2, before))
+                    self.assertIn("kelvor: " + message, output)
+
+            # Without KELVOR_DRIVES, C: is the root filesystem: never wiped
+            # unasked, at a terminal or without one. (Run as nobody, with no
+            # file allowed to grow: a run that went ahead would write nothing.)
+            nothing = {"user": NOBODY, "limits": [(resource.RLIMIT_FSIZE, (0, 0))], "drives": False}
+            code, _, output = run(("C:",), **nothing)
+            self.assertEqual(code, 2, output)
+            self.assertIn("give --yes to wipe its free space unattended", output)
+            code, _, output = run(("C:",), terminal=True, answer=b"n\n", **nothing)
+            self.assertEqual(code, 2, output)
+            self.assertIn("Wipe its free space? [y/N] ", output)
+            self.assertIn("not confirmed; nothing was touched", output)
 
         # Another user who may write the drive's root lays folders and files
         # in the program's way. A folder of theirs as ~KelvorTemp, holding a
