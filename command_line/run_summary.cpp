@@ -6,7 +6,10 @@
 namespace kelvor::command_line {
 
 std::string Rounded(double value, int decimals) {
-  return text::NumberText(text::RoundToDecimals(value, decimals));
+  std::string number = text::NumberText(text::RoundToDecimals(value, decimals));
+  // The report texts' " .5" reads as 0.5 here, after its sign's place.
+  if (number.size() > 1 && number[1] == '.') number.insert(1, "0");
+  return number;
 }
 
 std::string ReadBackSentence(const engine::ReadBack& read_back) {
@@ -37,8 +40,11 @@ std::string TrimSentence(const engine::Trim& trim) {
 
 std::string SummaryLine(std::string_view drive_root, const engine::RunOutcome& outcome) {
   std::string written =
-      Rounded(static_cast<double>(outcome.bytes_written) / text::kBytesPerGigabyte, 2);
-  std::string line = std::string(drive_root) + " wrote" + written + " GB.";
+      outcome.bytes_written == 0
+          ? std::string(" nothing")
+          : Rounded(static_cast<double>(outcome.bytes_written) / text::kBytesPerGigabyte, 2) +
+                " GB";
+  std::string line = std::string(drive_root) + " wrote" + written + ".";
   for (const std::string& sentence :
        {ReadBackSentence(outcome.read_back), TrimSentence(outcome.trim)}) {
     if (!sentence.empty()) line += " " + sentence;

@@ -9,7 +9,7 @@
 
 namespace kelvor::command_line {
 
-// A number rounded to `decimals`, in the status texts' style: " 1.2".
+// A number rounded to `decimals`, after a sign's place: " 1.2", " 0.19".
 std::string Rounded(double value, int decimals);
 
 // "Read back 3.1 MB (a sample, from the device): as written."; empty when
@@ -21,7 +21,8 @@ std::string ReadBackSentence(const engine::ReadBack& read_back);
 std::string TrimSentence(const engine::Trim& trim);
 
 // The Windows program's one line for its error output:
-// "D: wrote 1.23 GB. Read back 12.3 MB (...): as written. Result: verified."
+// "D: wrote 1.23 GB. Read back 12.3 MB (...): as written. Result: verified.";
+// "D: wrote nothing. ..." when no byte was.
 std::string SummaryLine(std::string_view drive_root, const engine::RunOutcome& outcome);
 
 }  // namespace kelvor::command_line

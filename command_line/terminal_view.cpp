@@ -36,7 +36,7 @@ std::string TerminalView::MeasuredStatus() {
   }
   double rate = written_ / seconds;
   std::uint64_t left = free_at_start_ > written_ ? free_at_start_ - written_ : 0;
-  return "Rate:" + Rounded(rate / text::kBytesPerMegabyte, 1) +
+  return "Rate:" + text::NumberText(text::RoundToDecimals(rate / text::kBytesPerMegabyte, 1)) +
          " MB/sec. Est Time Remaining:" + text::TimeRemainingText(static_cast<float>(left / rate));
 }
 
@@ -124,7 +124,7 @@ void TerminalView::PrintSummary(const engine::RunOutcome& outcome) {
   EndLine();
   if (!finished_writing_) return;
   if (outcome.bytes_written == 0 || writing_seconds_ <= 0) {  // nothing written has no rate
-    std::fprintf(out_, "Wrote 0 MB in%s s.\n", Rounded(writing_seconds_, 1).c_str());
+    std::fprintf(out_, "Wrote nothing in%s s.\n", Rounded(writing_seconds_, 1).c_str());
     return;
   }
   double bytes = static_cast<double>(outcome.bytes_written);

@@ -39,7 +39,7 @@ class TerminalView : public engine::RunWindow {
   void PumpStep() override;
   bool PauseRequested() override { return false; }
 
-  // "Wrote 1.2 GB in 8 s, 150.3 MB/sec." after the run; "Wrote 0 MB in 0.1 s."
+  // "Wrote 1.2 GB in 8 s, 150.3 MB/sec." after the run; "Wrote nothing in 0.1 s."
   // when nothing was written; then what reading back found.
   void PrintSummary(const engine::RunOutcome& outcome);
 

@@ -38,6 +38,11 @@ TEST(RunSummary, OneLineSaysWhatWasWrittenWhatReadingBackFoundAndTheResult) {
   EXPECT_EQ(
       SummaryLine("F:", ReadBackOf(engine::VerifyMode::kOff, os::ReadBackPath::kDirect, 0, 0)),
       "F: wrote 1.5 GB. Result: written-unverified.");
+  engine::RunOutcome small = ReadBackOf(engine::VerifyMode::kOff, os::ReadBackPath::kDirect, 0, 0);
+  small.bytes_written = kGigabyte / 5;
+  EXPECT_EQ(SummaryLine("F:", small), "F: wrote 0.2 GB. Result: written-unverified.");
+  small.bytes_written = 0;
+  EXPECT_EQ(SummaryLine("F:", small), "F: wrote nothing. Result: written-unverified.");
   engine::RunOutcome from_memory =
       ReadBackOf(engine::VerifyMode::kSample, os::ReadBackPath::kMemory, kMebibyte, 0);
   from_memory.read_back.files_not_verifiable = 1;

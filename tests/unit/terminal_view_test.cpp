@@ -93,7 +93,7 @@ TEST_F(TerminalViewTest, NothingWrittenIsSaidSoWithoutARate) {
   view->PrintSummary({});
   EXPECT_EQ(Written(),
             "Deleting temporary files. This may take several minutes ...\n"
-            "Wrote 0 MB in .1 s.\n");
+            "Wrote nothing in 0.1 s.\n");
 }
 
 }  // namespace
