@@ -1,5 +1,7 @@
 #include "command_line/terminal_view.h"
 
+#include <algorithm>
+
 #include "command_line/run_summary.h"
 #include "platform/os_process.h"
 #include "platform/os_window.h"
@@ -10,6 +12,8 @@ namespace kelvor::command_line {
 namespace {
 
 constexpr auto kQuietInterval = std::chrono::seconds(5);
+constexpr auto kRedrawInterval = std::chrono::seconds(1);
+constexpr int kPercent = 100;
 constexpr int kBarWidth = 20;
 constexpr const char* kClearToEndOfLine = "\x1b[K";
 constexpr const char* kUnknown = " --";
@@ -40,8 +44,22 @@ std::string TerminalView::MeasuredStatus() {
          " MB/sec. Est Time Remaining:" + text::TimeRemainingText(static_cast<float>(left / rate));
 }
 
+// "[#####...............]  25% 0.75/3 GB  ", once the free space is known.
+std::string TerminalView::ProgressText() const {
+  if (free_at_start_ == 0) return {};
+  double done = static_cast<double>(std::min(written_, free_at_start_)) / free_at_start_;
+  int filled = static_cast<int>(done * kBarWidth);
+  std::string percent = std::to_string(static_cast<int>(done * kPercent)) + "%";
+  return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
+         std::string(4 - std::min<std::size_t>(4, percent.size()), ' ') + percent +
+         Rounded(static_cast<double>(written_) / text::kBytesPerGigabyte, 2) + "/" +
+         Rounded(static_cast<double>(free_at_start_) / text::kBytesPerGigabyte, 2).substr(1) +
+         " GB  ";
+}
+
 void TerminalView::Show(std::string status, bool always) {
   status_ = std::move(status);
+  showing_rate_ = false;
   if (quiet_) return;
   if (interactive_) return Draw();
   Clock::time_point now = now_();
@@ -56,7 +74,6 @@ void TerminalView::OnStage(engine::Stage stage) {
     case engine::Stage::kStarting:
       return Show(text::kStartingText);
     case engine::Stage::kGigabyteParts:
-      bar_parts_ = parts_;
       return;
     case engine::Stage::kRecords:
       return Show(text::kRecordFillText);
@@ -71,17 +88,16 @@ void TerminalView::OnStage(engine::Stage stage) {
 
 void TerminalView::OnStarted(const engine::RunStart& start) {
   free_at_start_ = start.free_bytes;
-  parts_ = start.parts;
 }
 
-void TerminalView::OnChunkWritten(const engine::ChunkWritten& chunk) {
-  written_ += chunk.bytes;
+void TerminalView::OnChunkWritten(const engine::ChunkWritten&) {
   Show(MeasuredStatus());
+  showing_rate_ = true;
 }
 
-void TerminalView::OnPartWritten(std::int32_t part) {
-  done_ = part;
-  if (interactive_ && !quiet_) Draw();
+void TerminalView::OnSliceWritten(std::uint64_t bytes) {
+  written_ += bytes;
+  DrawIfDue();
 }
 
 void TerminalView::OnPaused() {
@@ -89,14 +105,19 @@ void TerminalView::OnPaused() {
 }
 
 void TerminalView::Draw() {
-  std::string bar;
-  if (bar_parts_ > 0) {
-    int filled = static_cast<int>(static_cast<long long>(done_) * kBarWidth / bar_parts_);
-    bar = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
-          std::to_string(done_) + "/" + std::to_string(bar_parts_) + " GB  ";
-  }
-  os::WriteWithoutWaiting(out_, "\r" + bar + status_ + kClearToEndOfLine);
+  std::string line = ProgressText() + (showing_rate_ ? MeasuredStatus() : status_);
+  // A line longer than the terminal is wide would wrap, and each drawing
+  // would leave a line behind.
+  int columns = os::TerminalColumns(out_);
+  if (columns > 0 && line.size() >= static_cast<std::size_t>(columns)) line.resize(columns - 1);
+  os::WriteWithoutWaiting(out_, "\r" + line + kClearToEndOfLine);
   line_open_ = true;
+  last_drawn_ = now_();
+}
+
+// Between the run's events the line still moves on, once a second.
+void TerminalView::DrawIfDue() {
+  if (interactive_ && !quiet_ && line_open_ && now_() - last_drawn_ >= kRedrawInterval) Draw();
 }
 
 void TerminalView::EndLine() {
@@ -117,6 +138,7 @@ void TerminalView::PumpStep() {
     EndLine();
     on_interrupt_(signal_number);
   }
+  DrawIfDue();
   os::PumpStep(os::kNoWindow);
 }
 

@@ -1,6 +1,8 @@
 // The run as a terminal shows it: the status texts on one line updated in
-// place, with a bar of the gigabyte parts, and a summary at the end. When
-// the output is no terminal, a status line at most every 5 seconds. The rate
+// place, at least every second and cut to the terminal's width, after a bar,
+// the percent and the gigabytes written of the free space, and a summary at
+// the end. When the output is no terminal, a status line at most every 5
+// seconds. The rate
 // and the time remaining are the view's own: the bytes the run has written
 // over the monotonic clock's time since the start.
 // A status line that the output cannot take at once is dropped: a stalled
@@ -32,7 +34,8 @@ class TerminalView : public engine::RunWindow {
   void OnStage(engine::Stage stage) override;
   void OnStarted(const engine::RunStart& start) override;
   void OnChunkWritten(const engine::ChunkWritten& chunk) override;
-  void OnPartWritten(std::int32_t part) override;
+  void OnSliceWritten(std::uint64_t bytes) override;
+  void OnPartWritten(std::int32_t) override {}
   void OnPaused() override;
   void OnError(files::Status report) override;
   void OnFinished(const engine::RunOutcome&) override {}
@@ -46,17 +49,19 @@ class TerminalView : public engine::RunWindow {
  private:
   double SecondsSinceStart();
   std::string MeasuredStatus();
+  std::string ProgressText() const;
   void Show(std::string status, bool always = false);
   void Draw();
+  void DrawIfDue();
   void EndLine();
 
   std::FILE* out_;
   bool interactive_;
   Interrupted on_interrupt_;
   Now now_;
-  Clock::time_point started_, last_printed_;
+  Clock::time_point started_, last_printed_, last_drawn_;
   std::string status_;
-  std::int32_t parts_ = 0, bar_parts_ = 0, done_ = 0;
+  bool showing_rate_ = false;  // the status is the rate, measured anew at each drawing
   std::uint64_t free_at_start_ = 0, written_ = 0;
   double writing_seconds_ = 0;  // when the deletion began
   bool line_open_ = false, printed_any_ = false, finished_writing_ = false, quiet_ = false;

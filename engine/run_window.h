@@ -84,6 +84,10 @@ class RunWindow {
   virtual void OnStage(Stage stage) = 0;
   virtual void OnStarted(const RunStart& start) = 0;
   virtual void OnChunkWritten(const ChunkWritten& chunk) = 0;
+  // Bytes of the chunk under way that reached its file: a chunk is written in
+  // slices, with pump steps between them. For views that show progress
+  // between chunks.
+  virtual void OnSliceWritten(std::uint64_t bytes) = 0;
   virtual void OnPartWritten(std::int32_t part) = 0;
   virtual void OnPaused() = 0;                     // once per pause poll
   virtual void OnError(files::Status report) = 0;  // an error report, to be shown

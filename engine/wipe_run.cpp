@@ -1,6 +1,7 @@
 #include "engine/wipe_run.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "engine/random_bytes.h"
 #include "engine/read_back.h"
 #include "engine/record_fill.h"
+#include "engine/slice_pace.h"
 #include "probes/registry_reader.h"
 #include "text/number_text.h"
 
@@ -19,6 +21,7 @@ namespace {
 using files::Status;
 
 constexpr unsigned kPausePollSleep = 50;               // milliseconds
+constexpr unsigned kFlushPollSleep = 10;               // milliseconds
 constexpr double kGigabyteChunkForRate = 107374182.4;  // 2^30 ÷ 10, unrounded
 constexpr files::FileNumber kFillFileNumber = 1;
 
@@ -31,11 +34,13 @@ struct FillWriter {
   Clock& clock;
   std::string source_path;
   std::int32_t parts = 0;
-  Chunk chunk;
+  Chunk chunk{};
   float rate = 0;  // bytes per second, kept from chunk to chunk
   bool fill_file_open = false;
   std::uint64_t bytes_written = 0;
-  std::vector<FillFile> fill_files;  // as written, for the read-back
+  std::vector<FillFile> fill_files{};  // as written, for the read-back
+  SlicePace pace{};
+  bool pausable = false;  // a pause is honoured in the gigabyte parts only
 
   // Time of day rounded to whole seconds, halves to even.
   double WholeSeconds() { return text::RoundToDecimals(SecondsOfDay(clock.Now()), 0); }
@@ -53,8 +58,25 @@ struct FillWriter {
 
   // Closing waits for the last chunk's flush: one chunk, never a whole file.
   Status CloseFillFile() {
+    AwaitFlush();
     fill_file_open = false;
     return run.files.CloseFile(kFillFileNumber);
+  }
+
+  // Between the slices of a chunk, and while a flush goes on: the window
+  // handles what is pending, and in a gigabyte part a pause takes effect.
+  void BetweenSlices() {
+    if (pausable) return WaitWhilePaused();
+    window.PumpStep();
+  }
+
+  // A slow device may take long to flush a chunk that its cache took at
+  // once: the window goes on answering meanwhile.
+  void AwaitFlush() {
+    while (!run.files.FlushFinished(kFillFileNumber)) {
+      BetweenSlices();
+      clock.Sleep(kFlushPollSleep);
+    }
   }
 
   // The file that a failure (normally the full disk) ended is flushed too,
@@ -78,14 +100,25 @@ struct FillWriter {
     if (!fill_files.empty()) fill_files.back().written += done;
   }
 
-  // The whole chunk as one write, or, after a "disk full", as much of it as
-  // still fits.
+  // The whole chunk, in slices with the window's turn between them, or,
+  // after a "disk full", as much of it as still fits.
   Status WriteChunk() {
     std::size_t done = 0;
-    Status status = chunk.WriteTo(run.files, kFillFileNumber, 0, chunk.size(), &done);
-    CountWritten(done);
-    if (status.number == files::kDiskFull) return WriteLastFreeBytes(done, status);
-    return status;
+    while (done < chunk.size()) {
+      std::size_t slice = pace.Next(fill_files.back().written, chunk.size() - done);
+      std::size_t written = 0;
+      auto started = std::chrono::steady_clock::now();
+      Status status = chunk.WriteTo(run.files, kFillFileNumber, done, slice, &written);
+      pace.Took(written,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+      done += written;
+      CountWritten(written);
+      window.OnSliceWritten(written);
+      if (status.number == files::kDiskFull) return WriteLastFreeBytes(done, status);
+      if (status.failed()) return status;
+      if (done < chunk.size()) BetweenSlices();
+    }
+    return files::kOk;
   }
 
   // Some filesystems (NTFS) refuse a write that does not fit whole. After the
@@ -101,6 +134,7 @@ struct FillWriter {
                                      std::min(piece, chunk.size() - done), &written);
       done += written;
       CountWritten(written);
+      window.OnSliceWritten(written);
       if (attempt.ok() && written > 0) continue;
       if (attempt.failed() && attempt.number != files::kDiskFull) return attempt;
       piece /= 2;
@@ -118,6 +152,7 @@ struct FillWriter {
     window.PumpStep();
     double t0 = WholeSeconds();
     if (Status status = WriteChunk(); status.failed()) return status;
+    AwaitFlush();
     if (Status status = run.files.FinishFlush(kFillFileNumber); status.failed()) return status;
     run.files.StartFlush(kFillFileNumber);
     double t1 = WholeSeconds();
@@ -169,6 +204,7 @@ struct FillWriter {
     }
     CheckRemainderIsStartOfChunk(remainder_hash, remainder_size);
     window.OnStage(Stage::kGigabyteParts);
+    pausable = true;
     for (std::int32_t part = 1; part <= parts; ++part) {
       window.PumpStep();
       if (Status status = OpenFillFile(part); status.failed()) return status;
@@ -232,9 +268,11 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   (void)os::StoreUncompressed(run.drive, temp_folder, true);
   WriteRecordReserve(run, source_path);
 
-  FillWriter writer{
-      run, window, clock, source_path, static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte),
-      {},  0,      false, 0,           {}};
+  FillWriter writer{.run = run,
+                    .window = window,
+                    .clock = clock,
+                    .source_path = source_path,
+                    .parts = static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte)};
   auto remainder = static_cast<std::int32_t>(free_bytes % kBytesPerGigabyte);
   window.OnStarted({free_bytes, writer.parts});
   Keep(run, BuildChunk(run.files, run.wipe_type, static_cast<std::uint64_t>(remainder), source_path,

@@ -233,6 +233,11 @@ void FileAccess::StartFlush(FileNumber number) {
   file->flushing = true;
 }
 
+bool FileAccess::FlushFinished(FileNumber number) {
+  OpenFileRecord* file = Find(number);
+  return !file || !file->flushing || os::FlushFinished(drive_, file->handle);
+}
+
 Status FileAccess::FinishFlush(FileNumber number) {
   OpenFileRecord* file = nullptr;
   if (Status status = AnyOpenFile(number, &file); status.failed()) return status;

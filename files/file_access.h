@@ -71,6 +71,9 @@ class FileAccess {
   // file, or flushing it whole, finishes a flush first.
   void StartFlush(FileNumber number);
   Status FinishFlush(FileNumber number);
+  // Whether FinishFlush would return at once: no flush is under way, or the
+  // one under way has ended.
+  bool FlushFinished(FileNumber number);
 
   // Output mode: a short write is a full disk (61), or 57 for other devices.
   Status WriteText(FileNumber number, std::string_view text);

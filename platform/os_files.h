@@ -62,6 +62,8 @@ WinError FlushToDevice(FileHandle handle);
 // at most.
 void StartFlush(DriveHold& drive, FileHandle handle);
 WinError FinishFlush(DriveHold& drive, FileHandle handle);
+// Whether FinishFlush would return without waiting on the device.
+bool FlushFinished(DriveHold& drive, FileHandle handle);
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size);
 WinError CloseFileHandle(FileHandle handle);
 

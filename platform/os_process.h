@@ -22,6 +22,8 @@ bool MakeRoomForDescriptors(unsigned needed);
 
 // Whether standard error is an interactive terminal.
 bool ErrorStreamIsTerminal();
+// The width of the terminal that `stream` writes to; 0 when it is none.
+int TerminalColumns(std::FILE* stream);
 
 // Writes `text` to `stream` unless that would keep the program waiting (a
 // pipe that nobody reads, a terminal stopped with Ctrl-S, a background job

@@ -26,9 +26,9 @@ std::intptr_t SendControlText(WindowHandle window, int control_id, unsigned mess
 // has closed it. On POSIX: caption and text as one line on standard error.
 void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32_t style);
 
-// Handles at most one pending message of the thread, offering it to the main
-// window's dialog handling first; sleeps 1 ms when none is pending (POSIX
-// has no messages, and returns at once).
+// Handles the thread's pending messages (up to a bound), offering each to the
+// main window's dialog handling first; sleeps 1 ms when none is pending
+// (POSIX has no messages, and returns at once).
 void PumpStep(WindowHandle main_window);
 
 // The main window, built from plain descriptions (dialog units).

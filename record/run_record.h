@@ -35,6 +35,7 @@ class RunRecord : public engine::RunWindow {
   void OnStage(engine::Stage stage) override;
   void OnStarted(const engine::RunStart& start) override;
   void OnChunkWritten(const engine::ChunkWritten& chunk) override;
+  void OnSliceWritten(std::uint64_t bytes) override { view_.OnSliceWritten(bytes); }
   void OnPartWritten(std::int32_t part) override { view_.OnPartWritten(part); }
   void OnPaused() override { view_.OnPaused(); }
   void OnError(files::Status report) override;

@@ -21,6 +21,7 @@ class MainWindowView : public engine::RunWindow {
   void OnStage(engine::Stage stage) override;
   void OnStarted(const engine::RunStart& start) override { parts_ = start.parts; }
   void OnChunkWritten(const engine::ChunkWritten& chunk) override;
+  void OnSliceWritten(std::uint64_t) override {}  // the window shows whole chunks
   void OnPartWritten(std::int32_t part) override;
   void OnPaused() override;
   void OnError(files::Status report) override;

@@ -1,6 +1,7 @@
 #include <limits.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,6 +61,11 @@ int PendingInterrupt() {
 
 bool ErrorStreamIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
+}
+
+int TerminalColumns(std::FILE* stream) {
+  struct winsize size {};
+  return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 // A plain file never keeps a writer waiting. A pipe or a terminal that polls

@@ -135,6 +135,10 @@ class Flusher {
     changed_.wait(lock, [this] { return !busy_; });
     return result_;
   }
+  bool Finished() {
+    std::lock_guard lock(mutex_);
+    return !busy_;
+  }
 
  private:
   void Serve() {
@@ -467,6 +471,11 @@ void StartFlush(DriveHold& drive, FileHandle handle) {
 WinError FinishFlush(DriveHold& drive, FileHandle) {
   DriveHold::State& state = drive.state();
   return state.flusher ? state.flusher->Finish() : kSuccess;
+}
+
+bool FlushFinished(DriveHold& drive, FileHandle) {
+  DriveHold::State& state = drive.state();
+  return !state.flusher || state.flusher->Finished();
 }
 
 WinError QueryFileSize(FileHandle handle, std::uint64_t* size) {

@@ -11,6 +11,7 @@ namespace {
 
 constexpr DWORD kMessageBoxDelay = 5;  // milliseconds
 constexpr DWORD kIdleSleep = 1;
+constexpr int kMostMessagesPerStep = 64;
 
 }  // namespace
 
@@ -38,19 +39,22 @@ void ShowMessageBox(std::string_view text, std::string_view caption, std::uint32
   MessageBoxW(nullptr, ToNativeName(text).c_str(), ToNativeName(caption).c_str(), style);
 }
 
+// A step handles what is pending, so that the window keeps up with its user
+// however seldom the run steps; a bound keeps a flood of messages (a held
+// key, a dragged window) from holding the run up.
 void PumpStep(WindowHandle main_window) {
   MSG message;
-  if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    Sleep(kIdleSleep);
-    return;
-  }
-  HWND main = AsWindow(main_window);
-  if (main != nullptr && IsWindow(main)) {
+  for (int handled = 0; handled < kMostMessagesPerStep; ++handled) {
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (handled == 0) Sleep(kIdleSleep);
+      return;
+    }
+    HWND main = AsWindow(main_window);
     // The main window never has an accelerator table, so that step is skipped.
-    if (IsDialogMessageW(main, &message)) return;
+    if (main != nullptr && IsWindow(main) && IsDialogMessageW(main, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
   }
-  TranslateMessage(&message);
-  DispatchMessageW(&message);
 }
 
 }  // namespace kelvor::os

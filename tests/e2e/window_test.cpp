@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 constexpr int kWindowTimeout = 30000;  // milliseconds
 constexpr int kRunTimeout = 120000;
 constexpr DWORD kEndAfterClose = 10000;
+constexpr DWORD kAnswerTime = 1000;  // what a user waits at most for Pause or Cancel
 constexpr const char* kIdleText = "Select a drive above ...";
 constexpr const char* kPausedText = "Paused. Select Resume to continue, or Cancel to end ...";
 
@@ -118,6 +119,37 @@ TEST_F(Window, AnotherProgramsCloseWhilePausedCancels) {
   EXPECT_EQ(WaitForSingleObject(program_.process, kEndAfterClose), WAIT_OBJECT_0);
   EXPECT_EQ(FinishProgram(program_), 0);
   EXPECT_FALSE(fs::exists(TempFolderOn(kLargeDrive)));
+}
+
+// On a stick that takes 3 MB/s, a chunk of a gigabyte part takes more than
+// half a minute; Pause and Cancel still answer within a second, between
+// slices of it. Paused, the run writes nothing.
+TEST_F(Window, OnASlowDrivePauseAndCancelAnswerWithinASecond) {
+  SelectDrive(kSlowDrive);
+  Click(window_, window::kStartButton);
+  fs::path part = TempFolderOn(kSlowDrive) / "Kelvor1.dat";
+  auto size = [&] {
+    std::error_code error;
+    std::uintmax_t bytes = fs::file_size(part, error);
+    return error ? 0 : bytes;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return size() > 0; }, kRunTimeout)) << "no gigabyte part began";
+
+  DWORD asked = GetTickCount();
+  Click(window_, window::kPauseButton);
+  ASSERT_TRUE(
+      WaitUntil([this] { return Text(window::kStatusLine) == kPausedText; }, kWindowTimeout));
+  EXPECT_LE(GetTickCount() - asked, kAnswerTime);
+  std::uintmax_t paused_at = size();
+  Sleep(kAnswerTime);
+  EXPECT_EQ(size(), paused_at);
+
+  asked = GetTickCount();
+  Click(window_, window::kCancelButton);
+  EXPECT_EQ(WaitForSingleObject(program_.process, kEndAfterClose), WAIT_OBJECT_0);
+  EXPECT_LE(GetTickCount() - asked, kAnswerTime);
+  EXPECT_EQ(FinishProgram(program_), 0);
+  EXPECT_FALSE(fs::exists(TempFolderOn(kSlowDrive)));
 }
 
 // Nobody may be there to answer the error report of an unattended run: the

@@ -18,7 +18,9 @@
 #               first bytes, wherever they were asked for
 #   compresses  everything is stored, but files take an eighth of their length
 #               on the device, as on a volume that compresses
-#   and one that only holds the program up:
+#   and ones that only hold the program up:
+#   slow        writes after the limit take as long as on a slow stick
+#               (3 MB/s); ERRNO is not used
 #   stalls      the first read of more than a page after the limit (a read
 #               back, not the one block that probes for direct reads) waits
 #               until the file BACKING.stalled, which it makes, is removed
@@ -44,6 +46,7 @@ QUERIES = {"getattr": lambda path, fh=None: fields(os.lstat(path), "st_"),
 WRITE_FLAGS = os.O_WRONLY | os.O_RDWR
 COMPRESSION = 8  # what a compressing volume makes of the files' length
 PAGE = 4096
+SLOW_RATE = 3_000_000  # bytes per second
 
 
 def fields(result, prefix):
@@ -84,6 +87,8 @@ class FaultFS(fusepy.Operations):
 
     def write(self, path, data, offset, fh):
         failing = self.written >= self.after
+        if failing and self.fail == "slow":
+            time.sleep(len(data) / SLOW_RATE)
         if self.fail in ("writes", "everything") and failing:
             raise fusepy.FuseOSError(self.error)
         if failing and self.fail in ("drops", "wraps"):

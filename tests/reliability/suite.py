@@ -623,7 +623,7 @@ class Suite(unittest.TestCase):
         ended = run(terminal=not WINDOWS)
         self.assertClean(({}, GIB), ended)
         if not WINDOWS:
-            self.assertIn("\r[....................] 0/1 GB  Rate: ", ended[2])
+            self.assertIn("\r[....................]   0% 0/1 GB  Rate: ", ended[2])
             self.assertRegex(ended[2], r"\nWrote [\d.]+ [MG]B in ")
 
     # Traps that anyone may lay on a volume: what stands where the program's
@@ -750,6 +750,50 @@ class Suite(unittest.TestCase):
                     kill(process, signal_number)  # a second one during the cleanup changes nothing
                     self.assertEqual(finish(process)[0], exit_code)
                     self.assertClean(before)
+
+        # On a slow stick (3 MB/s, where a chunk takes ten seconds) the line on
+        # a terminal moves on every second, with the share of the free space
+        # written, cut to the terminal's width; an interrupt ends the run
+        # within a second, between the slices of a chunk, and cleans up.
+        def test_on_a_slow_stick_the_line_moves_on_and_an_interrupt_answers(self):
+            backing, drawn = os.path.join(WORK, "backing"), os.path.join(WORK, "drawn")
+            mount_tmpfs(self.stack, "300m", backing)
+            self.mount_faulty_view(self.stack, backing, "EIO", "slow")
+            session, width = f"kelvor-{os.getpid()}", 50
+            subprocess.run(["tmux", "new-session", "-d", "-s", session, "-x", str(width), "-y", "5",
+                            "env", f"KELVOR_DRIVES=G={VOLUME}", PROGRAM, "G:", "/0"], check=True)
+            pid = int(subprocess.run(["tmux", "display", "-p", "-t", session, "#{pane_pid}"],
+                                     check=True, capture_output=True, text=True).stdout)
+
+            def ended():  # tmux takes its time to reap its pane's process
+                with contextlib.suppress(OSError):
+                    return pathlib.Path(f"/proc/{pid}/stat").read_text().split()[2] == "Z"
+                return True
+
+            def close():  # should a check fail first: the run cleans up before the unmount
+                subprocess.run(["tmux", "kill-session", "-t", session], stderr=subprocess.DEVNULL)
+                wait_until(ended, RUN_TIMEOUT)
+            self.stack.callback(close)
+            subprocess.run(["tmux", "pipe-pane", "-t", session, f"cat >> {drawn}"], check=True)
+            self.stack.callback(os.remove, drawn)
+            # Past the first 30 MiB the view writes slowly: in the remainder part.
+            self.assertTrue(wait_until(lambda: os.path.getsize(os.path.join(TEMP, "Kelvor0.dat"))
+                                       >= 20 * MIB if os.path.exists(TEMP + "/Kelvor0.dat")
+                                       else False, RUN_TIMEOUT), "the slow part was never reached")
+            drawings = open(drawn, "rb").read().count(b"\r")
+            time.sleep(3)
+            self.assertGreaterEqual(open(drawn, "rb").read().count(b"\r") - drawings, 2)
+            shown = subprocess.run(["tmux", "capture-pane", "-p", "-t", session], check=True,
+                                   capture_output=True, text=True).stdout.splitlines()
+            self.assertTrue(any(re.match(r"\[[#.]{20}\] +[0-9]+% [0-9.]+/[0-9.]+ GB", line)
+                                for line in shown), shown)
+            self.assertLess(max(map(len, shown)), width, shown)
+
+            os.kill(pid, signal.SIGINT)
+            asked = time.monotonic()
+            self.assertTrue(wait_until(ended, RUN_TIMEOUT))
+            self.assertLess(time.monotonic() - asked, 1.0)
+            self.assertFalse(os.path.lexists(os.path.join(backing, TEMP_NAME)))
 
         # Limits that a shell (ulimit) or a service unit sets: a file-size limit
         # ends the writing with a report instead of killing the program; too

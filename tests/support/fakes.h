@@ -29,6 +29,7 @@ class FakeWindow : public engine::RunWindow {
     chunks.push_back(chunk);
     Status(window::ChunkText(chunk));
   }
+  void OnSliceWritten(std::uint64_t bytes) override { sliced_bytes += bytes; }
   void OnPartWritten(std::int32_t) override { ++progress_steps; }
   void OnPaused() override { Status("Paused. Select Resume to continue, or Cancel to end ..."); }
   void OnError(files::Status report) override { reports.push_back(report.number); }
@@ -46,6 +47,7 @@ class FakeWindow : public engine::RunWindow {
   std::int32_t parts = 0;
   std::int32_t progress_maximum = -1;  // set when the gigabyte parts begin
   int progress_steps = 0;
+  std::uint64_t sliced_bytes = 0;
   int finished = 0;
   bool paused = false;  // what the Pause button sets
   std::function<void()> on_pump;

@@ -12,6 +12,7 @@ source "$here/../../scripts/lib/wine.sh"
 source "$here/../../scripts/lib/volumes.sh"
 
 readonly_file=readonly.dat readonly_text='on a read-only volume'  # as test_folder.h expects
+slow_after_mib=24  # the record reserve and the remainder part go at full speed
 
 # The layout's lines, without comments: LETTER FOLDER FILESYSTEM SIZE WINE_TYPE.
 layout() { grep -v -e '^#' -e '^[[:space:]]*$' "$here/test-volumes.txt"; }
@@ -25,6 +26,10 @@ if [ "$action" = down ]; then
   while read -r _ folder filesystem _; do
     unmount "$root/$folder"
     rmdir "$root/$folder" 2>/dev/null || true
+    if [ "$filesystem" = slow ]; then
+      unmount "$root/$folder.backing"
+      rmdir "$root/$folder.backing" 2>/dev/null || true
+    fi
     [ "$filesystem" != ext4 ] || rm -f "$root/$folder.img"
   done < <(layout)
   rmdir "$root" 2>/dev/null || true
@@ -50,6 +55,17 @@ while read -r letter folder filesystem size wine_type _; do
       if ! mountpoint -q "$volume"; then
         ext4_image "$volume.img" "${size%m}"
         ext4_mount "$volume.img" "$volume"
+      fi
+      ;;
+    slow)
+      if ! mountpoint -q "$volume"; then
+        mountpoint -q "$volume.backing" || tmpfs_mount "$volume.backing" "$size"
+        mkdir -p "$volume"
+        # The view's server runs until the volume is unmounted.
+        setsid "$here/../reliability/faultfs.py" "$volume.backing" "$volume" $((slow_after_mib << 20)) \
+          EIO slow </dev/null >/dev/null 2>&1 &
+        for _ in $(seq 100); do mountpoint -q "$volume" && break; sleep 0.1; done
+        mountpoint -q "$volume" || { echo "test-volumes.sh: the slow volume did not come up" >&2; exit 1; }
       fi
       ;;
     folder) mkdir -p "$volume" ;;

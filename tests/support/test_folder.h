@@ -33,6 +33,7 @@ inline constexpr std::string_view kReadOnlyFileText = "on a read-only volume";
 inline constexpr std::string_view kSmallDrive = DriveOf("small");
 inline constexpr std::string_view kLargeDrive = DriveOf("large");
 inline constexpr std::string_view kExt4Drive = DriveOf("ext4");
+inline constexpr std::string_view kSlowDrive = DriveOf("slow");  // writes at 3 MB/s
 
 // The host folder of a test volume (kSmallDrive is KELVOR_TEST_VOLUMES/small,
 // as tests/support/test-volumes.sh mounts it), or "" for another drive.

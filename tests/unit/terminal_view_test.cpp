@@ -29,6 +29,7 @@ class TerminalViewTest : public testing::Test {
   void Chunk(TerminalView& view, std::chrono::milliseconds after, std::uint64_t bytes,
              std::int32_t part) {
     now_ += after;
+    view.OnSliceWritten(bytes);
     view.OnChunkWritten({part, 3, bytes, 0});
   }
   void Stage(TerminalView& view, std::chrono::milliseconds after, engine::Stage stage) {
@@ -47,28 +48,35 @@ class TerminalViewTest : public testing::Test {
   TerminalView::Clock::time_point now_{};
 };
 
-TEST_F(TerminalViewTest, OnATerminalOneLineWithABarAndTheMeasuredRateThenTheSummary) {
+// The line moves on between chunks too, once a second at most, with the
+// share of the free space written from the start.
+TEST_F(TerminalViewTest, OnATerminalOneLineWithTheShareWrittenAndTheRateThenTheSummary) {
   auto view = MakeView(true);
   view->OnStage(Stage::kStarting);
-  view->OnStarted({3 * kGigabyte, 3});
+  view->OnStarted({4 * kGigabyte, 4});
   Chunk(*view, 0ms, 0, 0);  // nothing written yet
-  view->OnStage(Stage::kGigabyteParts);
-  Chunk(*view, 2s, kGigabyte, 1);
-  view->OnPartWritten(1);
-  Chunk(*view, 500ms, kGigabyte / 2, 2);
-  Stage(*view, 1500ms, Stage::kDeleting);
+  now_ += 500ms;
+  view->OnSliceWritten(kGigabyte / 4);  // within the second: not drawn
+  now_ += 500ms;
+  view->OnSliceWritten(kGigabyte / 4);
+  now_ += 1s;
+  view->PumpStep();  // a second without a slice: the rate is measured anew
+  Chunk(*view, 0ms, 0, 1);
+  Stage(*view, 2s, Stage::kDeleting);
   now_ += 3s;  // the deleting is no writing
-  view->PrintSummary(Wrote(3 * kGigabyte, 3));
-  EXPECT_EQ(
-      Written(),
-      "\rStarting up ...\x1b[K"
-      "\rRate: -- Est Time Remaining: --\x1b[K"
-      "\r[....................] 0/3 GB  Rate: 512 MB/sec. Est Time Remaining: 4 sec.\x1b[K"
-      "\r[######..............] 1/3 GB  Rate: 512 MB/sec. Est Time Remaining: 4 sec.\x1b[K"
-      "\r[######..............] 1/3 GB  Rate: 614.4 MB/sec. Est Time Remaining: 2.5 sec.\x1b[K"
-      "\r[######..............] 1/3 GB  "
-      "Deleting temporary files. This may take several minutes ...\x1b[K\n"
-      "Wrote 3 GB in 4 s, 768 MB/sec.\n");
+  view->PrintSummary(Wrote(kGigabyte / 2, 4));
+  EXPECT_EQ(Written(),
+            "\rStarting up ...\x1b[K"
+            "\r[....................]   0% 0/4 GB  Rate: -- Est Time Remaining: --\x1b[K"
+            "\r[##..................]  12% 0.5/4 GB  Rate: 512 MB/sec. Est Time Remaining: 7 "
+            "sec.\x1b[K"
+            "\r[##..................]  12% 0.5/4 GB  Rate: 256 MB/sec. Est Time Remaining: 14 "
+            "sec.\x1b[K"
+            "\r[##..................]  12% 0.5/4 GB  Rate: 256 MB/sec. Est Time Remaining: 14 "
+            "sec.\x1b[K"
+            "\r[##..................]  12% 0.5/4 GB  "
+            "Deleting temporary files. This may take several minutes ...\x1b[K\n"
+            "Wrote 0.5 GB in 4 s, 128 MB/sec.\n");
 }
 
 TEST_F(TerminalViewTest, WithoutATerminalALineAtMostEveryFiveSecondsAndTheLastOneAlways) {
