@@ -24,6 +24,7 @@
 #include "platform/os_process.h"
 #include "platform/posix/drive_map.h"
 #include "platform/posix/mounts.h"
+#include "platform/posix/unwritable.h"
 #include "text/free_space.h"
 #include "text/printable_text.h"
 
@@ -123,6 +124,18 @@ bool ConfirmedWhereLettersMove(char letter, const cli::Request& request) {
   return yes;
 }
 
+// The reports' numbers say little of a volume that took nothing; one line
+// says where, and why.
+void ReportWhyNothingWasWritten(const kelvor::engine::Run& run) {
+  std::string root = kelvor::os::MountPointOfDrive(run.drive_root[0]).value_or("");
+  std::string why = root.empty() ? ""
+                                 : kelvor::os::WhyNothingCanBeWritten(
+                                       root, root + "/" + kelvor::engine::kTempFolderName);
+  if (why.empty()) return;
+  std::fprintf(stderr, "kelvor: nothing could be written on %s (%s): %s\n", run.drive_root.c_str(),
+               PrintableText(root).c_str(), PrintableText(why).c_str());
+}
+
 int Wipe(cli::Request request) {
   ReportDriveMapProblem();
   std::string named = PrintableText(request.drive);  // for messages
@@ -182,6 +195,7 @@ int Wipe(cli::Request request) {
   } else {
     view.PrintSummary(outcome);
   }
+  if (outcome.bytes_written == 0 && !outcome.reports.empty()) ReportWhyNothingWasWritten(run);
   return record ? cli::WriteRecord(*record, outcome, stderr) : cli::ExitCodeOf(outcome);
 }
 

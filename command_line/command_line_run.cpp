@@ -11,6 +11,28 @@
 #include "text/printable_text.h"
 
 namespace kelvor::command_line {
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: Kelvor.exe                 the window\n"
+    "       Kelvor.exe DRIVE [OPTION...] wipe the free space of DRIVE, without a window\n"
+    "       Kelvor.exe DRIVE --check     tell what a wipe of DRIVE reaches, and write nothing\n"
+    "DRIVE is a drive the window lists: D, D: or D:\\.\n"
+    "  (none)  All 1's: bytes 0xFF      /B  All 0's: bytes 0x00 (a capital B)\n"
+    "  /0      Blocks of Binary Data: the wallpaper file, or pseudo-random bytes\n"
+    "  --verify=sample|full|off  what is read back before the deletion (sample)\n"
+    "  --record=FILE             write the run's erasure record (JSON) to FILE\n"
+    "  --no-trim                 do not ask the volume to trim the fill files\n"
+    "Exit codes: 0 wiped; 1 the run reported an error; 2 the drive is not listed or\n"
+    "an option has a bad value: nothing was touched.\n";
+
+// A caller who named no listed drive (or asked with /?) is shown the usage.
+int Refuse(int exit_code) {
+  std::fputs(kUsage, stderr);
+  return exit_code;
+}
+
+}  // namespace
 
 std::optional<char> ListedDrive(std::string_view first_argument) {
   char letter = RequestedDriveLetter(first_argument);
@@ -28,9 +50,9 @@ int RunCommandLine(const std::string& command_tail, engine::RunWindow& window,
                    engine::Clock& clock) {
   std::string wipe_tail;
   OwnOptions own = TakeOwnOptions(command_tail, &wipe_tail);
-  if (!own.refused.empty()) return kExitBadOption;
+  if (!own.refused.empty()) return Refuse(kExitBadOption);
   std::optional<char> letter = ListedDrive(Argument(command_tail, 1));
-  if (!letter) return kExitDriveNotListed;
+  if (!letter) return Refuse(kExitDriveNotListed);
   if (own.check) return PrintStorageCheck(*letter, WipeTypeFromOptions(wipe_tail), stdout);
   engine::Run run(*letter, WipeTypeFromOptions(wipe_tail), own.verify);
   run.trim = own.trim;

@@ -20,6 +20,11 @@ int PendingInterrupt();
 // its soft limit toward the hard one where that is lower).
 bool MakeRoomForDescriptors(unsigned needed);
 
+// Where the caller gave the program no output of its own, the console of the
+// process that started it (a command prompt), when it has one, becomes the
+// program's standard output and error. POSIX programs always have theirs.
+void UseCallersConsole();
+
 // Whether standard error is an interactive terminal.
 bool ErrorStreamIsTerminal();
 // The width of the terminal that `stream` writes to; 0 when it is none.

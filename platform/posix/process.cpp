@@ -59,6 +59,8 @@ int PendingInterrupt() {
   return pending_interrupt;
 }
 
+void UseCallersConsole() {}
+
 bool ErrorStreamIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }

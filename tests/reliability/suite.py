@@ -345,6 +345,11 @@ class Suite(unittest.TestCase):
                                     f"{line!r} not in {printed}")
                 self.assertEqual((snapshot(VOLUME), os.path.lexists(TEMP)), (before, False))
         self.assertEqual(run(("Q:", "--check") if WINDOWS else ("--check", "Q:"))[0], 2)
+        if WINDOWS:  # /? or no listed drive: the usage, on the error output the caller gave
+            for words in (("/?",), ("Q:", "/B")):
+                refused = run(words)
+                self.assertEqual(refused[0], 2)
+                self.assertIn("Usage: Kelvor.exe DRIVE [OPTION...]", refused[2])
         # A wipe tells the same findings before its first status line, and
         # its record keeps them among its warnings.
         with contextlib.ExitStack() as stack:
@@ -686,6 +691,37 @@ class Suite(unittest.TestCase):
         self.assertEqual((run()[:2], state()), (not_made, before), "a read-only volume")
 
     if not WINDOWS:  # other users, signals, mount points: the Linux build's own
+        # Where the program's folder cannot be made, one line says where and
+        # why: a file in its place, another user's folder there, a root this
+        # user may not write, a read-only volume. Nothing is touched.
+        def test_what_keeps_the_folder_from_being_made_is_said(self):
+            mount_tmpfs(self.stack, "64m")
+            os.chmod(VOLUME, 0o755)
+            put_user_files()
+            unlike_own = "Kelvor works only in a folder of its own"
+            for why, user in ((f"{TEMP} is in the way, and is no folder", None),
+                              (f"{TEMP} is not this user's alone (nobody, mode 755), and " + unlike_own,
+                               None),
+                              ("this user may not write in its root folder (root, mode 755)", NOBODY),
+                              ("the volume is mounted read-only", None)):
+                with self.subTest(why=why):
+                    if "no folder" in why:
+                        put_user_files({TEMP: 1234})
+                    elif "alone" in why:
+                        os.remove(TEMP)
+                        os.mkdir(TEMP)
+                        os.chown(TEMP, NOBODY, NOBODY)
+                    else:
+                        with contextlib.suppress(FileNotFoundError):
+                            os.rmdir(TEMP)
+                    if "read-only" in why:
+                        subprocess.run(["mount", "-o", "remount,ro", VOLUME], check=True)
+                    before = state()
+                    ended = run(user=user)
+                    self.assertEqual((ended[0], state()), (1, before), ended[2])
+                    self.assertIn(f"kelvor: nothing could be written on G: ({VOLUME}): {why}",
+                                  ended[2])
+
         def test_a_folder_swapped_for_a_link_by_another_user_never_leads_off_the_volume(self):
             outside = mount_elsewhere(self.stack)
             home = os.path.join(WORK, "race-home")  # the program's current folder
