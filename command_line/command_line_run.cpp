@@ -14,9 +14,9 @@ namespace kelvor::command_line {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: Kelvor.exe                 the window\n"
-    "       Kelvor.exe DRIVE [OPTION...] wipe the free space of DRIVE, without a window\n"
-    "       Kelvor.exe DRIVE --check     tell what a wipe of DRIVE reaches, and write nothing\n"
+    "Usage: Kelvor.exe                    the window\n"
+    "       Kelvor.exe DRIVE [OPTION...]  wipe the free space of DRIVE, without a window\n"
+    "       Kelvor.exe DRIVE --check      tell what a wipe of DRIVE reaches, and write nothing\n"
     "DRIVE is a drive the window lists: D, D: or D:\\.\n"
     "  (none)  All 1's: bytes 0xFF      /B  All 0's: bytes 0x00 (a capital B)\n"
     "  /0      Blocks of Binary Data: the wallpaper file, or pseudo-random bytes\n"

@@ -349,7 +349,7 @@ class Suite(unittest.TestCase):
             for words in (("/?",), ("Q:", "/B")):
                 refused = run(words)
                 self.assertEqual(refused[0], 2)
-                self.assertIn("Usage: Kelvor.exe DRIVE [OPTION...]", refused[2])
+                self.assertIn("Kelvor.exe DRIVE [OPTION...]  wipe the free space of DRIVE", refused[2])
         # A wipe tells the same findings before its first status line, and
         # its record keeps them among its warnings.
         with contextlib.ExitStack() as stack:
