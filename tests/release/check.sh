@@ -3,7 +3,7 @@
 # into a throwaway root, where kelvor prints the version, and lintian (which
 # also checks the files' owners and renders the manual page) finds nothing;
 # the zip holds exactly its four files, and its Kelvor.exe carries the version
-# resource; SHA256SUMS fits both. The version wanted is CMakeLists.txt's.
+# resource and declares system DPI awareness; SHA256SUMS fits both. The version wanted is CMakeLists.txt's.
 #
 # Usage: tests/release/check.sh [DIST]   (default: dist)
 # Prints one line per check; exits 1 when any check fails.
@@ -53,6 +53,22 @@ exe_carries_the_version_resource() {
   done
 }
 
+# What README.md says the package needs: the C and C++ runtimes and liburing2.
+depends_on_what_the_readme_says() {
+  diff <(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | sort) \
+    <(printf '%s\n' libc6 libgcc-s1 liburing2 libstdc++6 | sort)
+}
+
+# Under Wine every window is reported per-monitor aware whatever the manifest
+# says, so the manifest itself is what is checked.
+exe_declares_system_dpi_awareness() {
+  unzip -p "$zip" Kelvor.exe >"$work/Kelvor.exe"
+  i686-w64-mingw32-windres -i "$work/Kelvor.exe" -J coff -O rc -o "$work/manifest.rc" || return 1
+  grep -q -F '<dpiAware xmlns=""http://schemas.microsoft.com/SMI/2005/WindowsSettings"">true<' \
+    "$work/manifest.rc" &&
+    grep -q -F '2016/WindowsSettings"">system</dpiAwareness>' "$work/manifest.rc"
+}
+
 checksums_fit() {
   diff <(cut -d' ' -f3 "$dist/SHA256SUMS" | sort) <(basename -a "$zip" "$deb" | sort) &&
     (cd "$dist" && sha256sum --check --quiet SHA256SUMS)
@@ -60,11 +76,14 @@ checksums_fit() {
 
 check "the package installs into a throwaway root, where kelvor --version prints kelvor $version" \
   installs_and_prints_the_version
+check "the package depends on the C and C++ runtimes and liburing2, as README.md says" \
+  depends_on_what_the_readme_says
 check "lintian finds nothing" \
   lintian --fail-on error,warning,info,pedantic --display-info --pedantic "$deb"
 check "the zip holds exactly Kelvor.exe, Kelvor.chm, README.txt, LICENSE.txt" \
   diff <(unzip -Z1 "$zip" | sort) <(printf '%s\n' Kelvor.chm Kelvor.exe LICENSE.txt README.txt)
 check "the zip's Kelvor.exe carries version $version" exe_carries_the_version_resource
+check "the zip's Kelvor.exe declares system DPI awareness" exe_declares_system_dpi_awareness
 check "SHA256SUMS fits the zip and the package" checksums_fit
 
 [ "$failures" -eq 0 ] || { echo "release: $failures checks failed"; exit 1; }
