@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 
 namespace kelvor::engine {
@@ -46,19 +45,19 @@ TEST(RandomGenerator, EachByteIsTheFloorOfTheNextValueTimes255InChunksOfAnyLengt
   }
 }
 
+// The largest value, a seed of 0xFFFFFFFF (k = 2^31 - 1), drawn alone and in
+// the middle of a long draw, where the bytes are made many at a time.
 TEST(RandomGenerator, TheLargestValueGives254) {
-  // A seed whose successor is 0xFFFFFFFF: k = 2^31 - 1.
   constexpr std::uint32_t kInverse = 0xD94FA8CDu;  // 134775813 × kInverse ≡ 1 (mod 2^32)
   static_assert(static_cast<std::uint32_t>(134775813u * kInverse) == 1u);
-  std::uint32_t before = (0xFFFFFFFFu - 1u) * kInverse;
-  float as_single;
-  std::memcpy(&as_single, &before, sizeof before);
-  RandomGenerator random;
-  random.Seed(as_single);
-  ASSERT_EQ(random.seed(), before);
-  unsigned char byte = 0;
-  random.Bytes(reinterpret_cast<char*>(&byte), 1);
-  EXPECT_EQ(byte, 254);
+  constexpr std::size_t kLength = 64;
+  for (std::size_t place : {std::size_t{0}, std::size_t{37}}) {
+    std::uint32_t before = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i <= place; ++i) before = (before - 1u) * kInverse;
+    std::string bytes(kLength, '\0');
+    RandomGenerator::BytesAt(before, 0, bytes.data(), place == 0 ? 1 : kLength);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[place]), 254) << place;
+  }
 }
 
 }  // namespace
