@@ -55,12 +55,9 @@ std::uint32_t Skip(std::uint32_t from, std::uint64_t steps) {
   return from;
 }
 
-// The `count` bytes drawn after the seed `from`; returns the seed after them.
-// Each step waits for the one before it; four interleaved sequences, each
-// jumping four steps at once, keep the processor busy and give the same bytes.
 #if defined(__SSE2__)
-// The same in vectors: sixteen interleaved sequences in four registers, each
-// jumping sixteen steps at once.
+// Where the processor has SSE2, the bytes are made sixteen at a time: sixteen
+// interleaved sequences in four registers, each jumping sixteen steps at once.
 constexpr unsigned kLanes = 16;
 
 __m128i StepLanes(__m128i seeds, __m128i multiplier, __m128i increment) {
@@ -71,9 +68,9 @@ __m128i StepLanes(__m128i seeds, __m128i multiplier, __m128i increment) {
   return _mm_add_epi32(low, increment);
 }
 
-// ByteOf in 32-bit lanes: with t the top 8 bits of the seed and r the 23 below
-// them but for the lowest, floor(k × 255 / 2^31) is t, less one where
-// t × 2^23 > r × 255 (checked for every seed).
+// ByteOf in 32-bit lanes, where k × 255 does not fit: with t the seed's top 8
+// bits and r its bits 1 to 23, floor(k × 255 / 2^31) is t, less one where
+// t × 2^23 > r × 255 (checked against ByteOf for every seed).
 __m128i BytesOfLanes(__m128i seeds) {
   constexpr int kLow23 = 0x7FFFFF;
   __m128i top = _mm_srli_epi32(seeds, 24);
@@ -112,6 +109,10 @@ std::uint32_t LanesAfter(std::uint32_t from, char* out, std::size_t count, std::
 }
 #endif
 
+// The `count` bytes drawn after the seed `from`; returns the seed after them.
+// Each step waits for the one before it, so interleaved sequences keep the
+// processor busy and give the same bytes: sixteen in vectors where there are
+// any, then four, each jumping four steps at once.
 std::uint32_t BytesAfter(std::uint32_t from, char* out, std::size_t count) {
   std::size_t done = 0;
 #if defined(__SSE2__)
