@@ -194,9 +194,41 @@ def start(arguments=("G:", "/B"), cwd=WORK, drives=None, user=None, closed_outpu
 
 
 # Waits for the program's end: its exit code, its error reports and its output.
+# A run that outlasts RUN_TIMEOUT is stopped, and the failure tells where each
+# of its threads waited: a hang that comes once in many runs can still be told.
 def finish(process):
-    output = b"".join(filter(None, process.communicate(timeout=RUN_TIMEOUT))).decode()
+    try:
+        output = process.communicate(timeout=RUN_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        try:
+            pid = program_pid(process)
+        except RuntimeError:  # under Wine, what hangs may be Wine itself
+            pid = process.pid
+        waits = where_it_waits(pid)
+        os.kill(pid, signal.SIGKILL)
+        process.kill()
+        try:
+            output = b"".join(filter(None, process.communicate(timeout=60)))
+            output = output.decode(errors="replace")
+        except subprocess.TimeoutExpired:  # held in the kernel, where not even a kill ends it
+            output = "(nothing: the run did not end when it was killed)"
+        raise AssertionError(f"the run did not end in {RUN_TIMEOUT} s; it had written:\n"
+                             f"{output[-2000:]}\nits threads waited here:\n{waits}") from None
+    output = b"".join(filter(None, output)).decode()
     return process.returncode, re.findall(r"^Kelvor: .*?(?=\r|$)", output, re.M), output
+
+
+# The kernel's stack of each thread of process `pid`, and gdb's where gdb is at hand.
+def where_it_waits(pid):
+    lines = []
+    for task in sorted(pathlib.Path(f"/proc/{pid}/task").glob("*")):
+        with contextlib.suppress(OSError):
+            lines += [f"thread {task.name} ({(task / 'comm').read_text().strip()}):",
+                      *(task / "stack").read_text().splitlines()]
+    with contextlib.suppress(OSError, subprocess.SubprocessError):
+        lines += subprocess.run(["gdb", "-batch", "-p", str(pid), "-ex", "thread apply all bt"],
+                                capture_output=True, text=True, timeout=60).stdout.splitlines()
+    return "\n".join(lines)
 
 
 def run(*arguments, **options):
@@ -215,15 +247,19 @@ def part_reached(process, name, size=PART_STARTED):
 # Signals the process that writes: the program itself. Wine starts Kelvor.exe
 # detached from report_runner, so it is found by its command line and prefix.
 def kill(process, signal_number=signal.SIGKILL):
-    if WINDOWS:
-        prefix = ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode()
-        for proc in pathlib.Path("/proc").glob("[0-9]*"):
-            with contextlib.suppress(OSError):
-                if (proc / "cmdline").read_bytes().split(b"\0")[0] == PROGRAM.encode() \
-                        and prefix in (proc / "environ").read_bytes().split(b"\0"):
-                    return os.kill(int(proc.name), signal_number)
-        raise RuntimeError("Kelvor.exe is not running")
-    os.kill(process.pid, signal_number)
+    os.kill(program_pid(process), signal_number)
+
+
+def program_pid(process):
+    if not WINDOWS:
+        return process.pid
+    prefix = ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode()
+    for proc in pathlib.Path("/proc").glob("[0-9]*"):
+        with contextlib.suppress(OSError):
+            if (proc / "cmdline").read_bytes().split(b"\0")[0] == PROGRAM.encode() \
+                    and prefix in (proc / "environ").read_bytes().split(b"\0"):
+                return int(proc.name)
+    raise RuntimeError("Kelvor.exe is not running")
 
 
 def report(number, text):
