@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <liburing.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,10 +24,14 @@ namespace kelvor::os {
 namespace {
 
 constexpr std::size_t kSliceBytes = 4 << 20;  // one write to the device
-// A slice that goes through an aligned copy is smaller: the device then
-// takes the copy while it is still in the processor's cache (with 4 MiB
-// copies, Blocks of Binary Data wrote a quarter slower).
-constexpr std::size_t kCopiedSliceBytes = 1 << 20;
+// A slice that goes through an aligned copy fills one huge page. Its bytes
+// then lie together in physical memory, and the device takes them in a few
+// long segments: the loop device takes 128 segments a request, which are
+// only 512 KiB of scattered pages. With 1 MiB copies in ordinary pages,
+// Blocks of Binary Data filled a fifth slower on the disk, an eighth slower
+// in memory.
+constexpr std::size_t kHugePageBytes = 2 << 20;
+constexpr std::size_t kCopiedSliceBytes = kHugePageBytes;
 constexpr unsigned kInFlight = 8;  // slices of a repeated byte on their way at once
 // A chunk of many different bytes (Blocks of Binary Data) has two on their
 // way: with eight, it took a tenth longer in memory and an eighth longer on
@@ -68,6 +73,14 @@ struct Slot {
 
 bool IsAligned(const void* address, std::size_t alignment) {
   return reinterpret_cast<std::uintptr_t>(address) % alignment == 0;
+}
+
+// Where the kernel gives no huge pages (they are off, or memory is too
+// fragmented), the buffer has ordinary ones: slower, but the same bytes.
+unsigned char* HugePageBuffer() {
+  void* buffer = std::aligned_alloc(kHugePageBytes, kHugePageBytes);
+  if (buffer) (void)madvise(buffer, kHugePageBytes, MADV_HUGEPAGE);
+  return static_cast<unsigned char*>(buffer);
 }
 
 bool SetDirect(int fd, bool direct) {
@@ -112,10 +125,7 @@ class SliceWriter {
   bool Send(const unsigned char* data, std::size_t length, std::uint64_t offset) {
     Slot& slot = slots_[next_ % kInFlight];
     if (!IsAligned(data, alignment_)) {
-      if (!slot.copy) {
-        slot.copy.reset(
-            static_cast<unsigned char*>(std::aligned_alloc(kCopyAlignment, kCopiedSliceBytes)));
-      }
+      if (!slot.copy) slot.copy.reset(HugePageBuffer());
       if (!slot.copy) return false;
       std::memcpy(slot.copy.get(), data, length);
       data = slot.copy.get();
