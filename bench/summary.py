@@ -7,8 +7,10 @@ than the two tools' spreads overlap is "tie within spread": on a shared
 virtual disk the device's own spread between rounds is larger than the gaps
 that such targets ask about.
 
-Usage: summary.py RUNS_CSV WINE_START_SECONDS RESULTS_DIR MODE
-MODE is "disk" or "memory" (the image file in memory: each tool's own cost).
+Usage: summary.py RUNS_CSV WINE_START_SECONDS RESULTS_DIR MODE TOOLS
+MODE is "disk" or "memory" (the image file in memory: each tool's own cost);
+TOOLS, the tools in the order of the table, comma-separated (the rounds take
+them in other orders).
 Writes RESULTS_DIR/table.md and RESULTS_DIR/throughput.dat (tool, median,
 slowest and fastest throughput in MB/s, for the chart).
 """
@@ -117,9 +119,10 @@ def checks_of(tools, fastest, reads, mode):
     return checks
 
 
-def main(runs_csv, wine_start, results, mode):
+def main(runs_csv, wine_start, results, mode, listed):
     rows = list(csv.DictReader(open(runs_csv)))
-    names = list(dict.fromkeys(r["tool"] for r in rows if r["tool"] != READER))
+    ran = {r["tool"] for r in rows}
+    names = [n for n in listed.split(",") if n in ran and n != READER]
     reader = [r for r in rows if r["tool"] == READER]
     reads = [int(r["read_bytes_per_s"]) / MB for r in reader]
     tools = {n: Tool(n, [r for r in rows if r["tool"] == n], float(wine_start)) for n in names}
@@ -151,4 +154,4 @@ def main(runs_csv, wine_start, results, mode):
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:5])
+    main(*sys.argv[1:6])
