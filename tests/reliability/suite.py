@@ -205,7 +205,8 @@ def finish(process):
         except RuntimeError:  # under Wine, what hangs may be Wine itself
             pid = process.pid
         waits = where_it_waits(pid)
-        os.kill(pid, signal.SIGKILL)
+        with contextlib.suppress(ProcessLookupError):  # it may have ended meanwhile
+            os.kill(pid, signal.SIGKILL)
         process.kill()
         try:
             output = b"".join(filter(None, process.communicate(timeout=60)))
