@@ -620,6 +620,10 @@ class Suite(unittest.TestCase):
             options = wipe_type[0] if wipe_type else ("/B",)
             with self.subTest(filesystem, options=options), contextlib.ExitStack() as stack:
                 image = self.mount_with_deleted_files(stack, filesystem, size_mib, 400)
+                allowed = ERASURE_LEFT.get((filesystem, WINDOWS), (0, 0))
+                if allowed == IN_METADATA:
+                    allowed = (len({at // 4096 for at in markers(image, b"-small")}),
+                               len(names(image)))
                 ended = run(("G:", *options))
                 self.assertEqual((ended[0], set(os.listdir(VOLUME)) - {"lost+found"}), (0, set()),
                                  ended[1:])
@@ -627,7 +631,6 @@ class Suite(unittest.TestCase):
                 content = [at for kind in (b"-large", b"-medium", b"-small")
                            for at in markers(image, kind)]
                 left = (len({at // 4096 for at in content}), len(names(image)))
-                allowed = ERASURE_LEFT.get((filesystem, WINDOWS), (0, 0))
                 self.assertTrue(all(n <= most for n, most in zip(left, allowed)),
                                 f"blocks and names left: {left}, allowed: {allowed}")
 
@@ -1063,10 +1066,14 @@ ERASURE_VOLUMES += (("btrfs_compressing", 700, ()), ("btrfs_compressing", 700, (
 # were), and copies of folder blocks in its log, which the Linux build has
 # overwritten by changes of its own and a Windows program cannot.
 # A Windows program cannot ask btrfs for no copy-on-write: on a volume that
-# compresses, a constant fill takes so little room that folder blocks and
-# small files in the metadata stay out of reach.
+# compresses, a constant fill takes so little room that the metadata, with
+# the small files and the names in it, stays out of reach. There the blocks
+# of small files and the copies of names found before the run may stay, and
+# nothing else: how many copies btrfs keeps varies from run to run (344 to
+# 546 names seen; All 1's left every one, Blocks of Binary Data none).
+IN_METADATA = "what the metadata held"
 ERASURE_LEFT = {("ext4", True): (1, 100), ("xfs", False): (64, 0), ("xfs", True): (64, 100),
-                ("btrfs_compressing", True): (64, 500)}
+                ("btrfs_compressing", True): IN_METADATA}
 
 RACE_RUNS = 300
 
