@@ -200,10 +200,7 @@ def finish(process):
     try:
         output = process.communicate(timeout=RUN_TIMEOUT)
     except subprocess.TimeoutExpired:
-        try:
-            pid = program_pid(process)
-        except RuntimeError:  # under Wine, what hangs may be Wine itself
-            pid = process.pid
+        pid = writer_pid(process)
         waits = where_it_waits(pid)
         with contextlib.suppress(ProcessLookupError):  # it may have ended meanwhile
             os.kill(pid, signal.SIGKILL)
@@ -220,12 +217,26 @@ def finish(process):
 
 
 # The kernel's stack of each thread of process `pid`, and gdb's where gdb is at hand.
+def writer_pid(process):
+    try:
+        return program_pid(process)
+    except RuntimeError:  # under Wine, what hangs may be Wine itself
+        return process.pid
+
+
+# Each thread's kernel stack, the state of each io_uring (how many requests
+# were taken and completed), and gdb's backtraces.
 def where_it_waits(pid):
     lines = []
     for task in sorted(pathlib.Path(f"/proc/{pid}/task").glob("*")):
         with contextlib.suppress(OSError):
             lines += [f"thread {task.name} ({(task / 'comm').read_text().strip()}):",
                       *(task / "stack").read_text().splitlines()]
+    for fd in pathlib.Path(f"/proc/{pid}/fd").glob("*"):
+        with contextlib.suppress(OSError):
+            if os.readlink(fd) == "anon_inode:[io_uring]":
+                lines += [f"io_uring {fd.name}:",
+                          *pathlib.Path(f"/proc/{pid}/fdinfo/{fd.name}").read_text().splitlines()[:40]]
     with contextlib.suppress(OSError, subprocess.SubprocessError):
         lines += subprocess.run(["gdb", "-batch", "-p", str(pid), "-ex", "thread apply all bt"],
                                 capture_output=True, text=True, timeout=60).stdout.splitlines()
@@ -243,6 +254,13 @@ def part_reached(process, name, size=PART_STARTED):
             return os.path.getsize(os.path.join(TEMP, name)) >= size
     return wait_until(lambda: reached() or process.poll() is not None, RUN_TIMEOUT, 0.002) \
         and process.poll() is None
+
+
+# A message for a run that did not get as far as it should have: where it
+# waits, while it still runs.
+def stuck(process, what):
+    waits = where_it_waits(writer_pid(process)) if process.poll() is None else "(it had ended)"
+    return f"{what}; its threads waited here:\n{waits}"
 
 
 # Signals the process that writes: the program itself. Wine starts Kelvor.exe
@@ -488,7 +506,8 @@ class Suite(unittest.TestCase):
                 mount_tmpfs(stack, "600m")
                 process = start(("G:", option))
                 stack.callback(stop, process)
-                self.assertTrue(part_reached(process, "Kelvor0.dat"), "the run never got going")
+                if not part_reached(process, "Kelvor0.dat"):
+                    self.fail(stuck(process, "the run never got going"))
                 kill(process, signal.SIGINT)
                 self.assertEqual(finish(process)[0], 130)
                 cancelled = record()
@@ -511,7 +530,8 @@ class Suite(unittest.TestCase):
         put_user_files()
         before = state()
         process = start()
-        self.assertTrue(part_reached(process, "Kelvor1.dat"), "the run never reached its gigabyte part")
+        if not part_reached(process, "Kelvor1.dat"):
+            self.fail(stuck(process, "the run never reached its gigabyte part"))
         kill(process)
         finish(process)
         left = fill_files()
@@ -526,7 +546,8 @@ class Suite(unittest.TestCase):
 
         # The volume unmounted in the middle of a gigabyte part.
         process = start()
-        self.assertTrue(part_reached(process, "Kelvor1.dat"), "the run never reached its gigabyte part")
+        if not part_reached(process, "Kelvor1.dat"):
+            self.fail(stuck(process, "the run never reached its gigabyte part"))
         subprocess.run(["umount", "-l", VOLUME], check=True)
         ended = finish(process)
         # Nothing was written to the folder the volume was mounted on.
