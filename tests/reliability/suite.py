@@ -216,7 +216,7 @@ def finish(process):
     return process.returncode, re.findall(r"^Kelvor: .*?(?=\r|$)", output, re.M), output
 
 
-# The kernel's stack of each thread of process `pid`, and gdb's where gdb is at hand.
+# The process that writes: the program itself, or under Wine whatever runs it.
 def writer_pid(process):
     try:
         return program_pid(process)
@@ -225,7 +225,7 @@ def writer_pid(process):
 
 
 # Each thread's kernel stack, the state of each io_uring (how many requests
-# were taken and completed), and gdb's backtraces.
+# were taken and completed), and gdb's backtraces where gdb is at hand.
 def where_it_waits(pid):
     lines = []
     for task in sorted(pathlib.Path(f"/proc/{pid}/task").glob("*")):
