@@ -12,7 +12,7 @@
 # its own volumes on drive G: (KELVOR_TEST_VOLUMES/reliability) and unmounts
 # them again. Its arguments are unittest's: -k NAME chooses the cases whose
 # names hold NAME.
-import contextlib, hashlib, json, mmap, os, pathlib, re, resource, signal, subprocess, sys
+import contextlib, faulthandler, hashlib, json, mmap, os, pathlib, re, resource, signal, subprocess, sys
 import termios, threading, time
 import unittest
 import xml.etree.ElementTree as ET
@@ -39,6 +39,7 @@ OWN_FILE = re.compile(rf"~KelvorTemp/({FILL_FILE.pattern}|KelvorRecords[0-9]+/[0
 MIB = 1 << 20
 GIB = 1 << 30
 RUN_TIMEOUT = 300  # seconds
+REPORT_BEFORE_LIMIT = 30  # seconds before the test group's time limit
 PART_STARTED = 64 * MIB  # a gigabyte part this far written is in the middle of its work
 NOBODY = 65534
 MARKER = b"KELVOR-ERASURE-MARKER-%d" % os.getpid()  # in the files whose deletion is checked
@@ -95,7 +96,7 @@ def wait_until(condition, limit, step=0.05):
 def stop(process):
     if process.poll() is None:
         process.kill()
-        process.wait()
+        process.wait(timeout=60)  # one held in the kernel fails the case, not the suite
 
 
 # ---------------------------------------------------------------- the user's files
@@ -519,7 +520,7 @@ class Suite(unittest.TestCase):
         server = subprocess.Popen([os.path.join(HERE, "faultfs.py"), backing, VOLUME,
                                    str(30 * MIB), *fault])
         stack.callback(stop, server)
-        stack.callback(subprocess.run, ["fusermount", "-u", VOLUME])
+        stack.callback(subprocess.run, ["fusermount", "-u", VOLUME], timeout=60)
         self.assertTrue(wait_until(lambda: os.path.ismount(VOLUME) or server.poll(), 10)
                         and server.poll() is None, "the fault-injecting volume did not come up")
 
@@ -1146,10 +1147,27 @@ while True:
 """
 
 
+# Each case's line is followed by the seconds it took.
+class TimedResult(unittest.TextTestResult):
+    def startTest(self, test):
+        self.started = time.monotonic()
+        super().startTest(test)
+
+    def stopTest(self, test):
+        super().stopTest(test)
+        self.stream.writeln(f"    {time.monotonic() - self.started:.0f} s")
+
+
 if __name__ == "__main__":
     if os.geteuid() != 0:
         sys.exit("the reliability suite mounts volumes and so needs root")
-    result = unittest.main(exit=False, verbosity=2).result
+    # Shortly before the test group's time limit (KELVOR_TIME_LIMIT, seconds)
+    # ends the suite, every thread's stack says which case waits, and where.
+    if "KELVOR_TIME_LIMIT" in os.environ:
+        faulthandler.dump_traceback_later(
+            int(os.environ["KELVOR_TIME_LIMIT"]) - REPORT_BEFORE_LIMIT)
+    runner = unittest.TextTestRunner(resultclass=TimedResult, verbosity=2)
+    result = unittest.main(exit=False, testRunner=runner).result
     # The counts in GoogleTest's report form, which scripts/test adds up.
     failed = {getattr(test, "test_case", test).id() for test, _ in result.failures + result.errors}
     os.makedirs(os.environ["KELVOR_RESULTS"], exist_ok=True)
