@@ -7,7 +7,9 @@
 
 #include <fcntl.h>
 #include <liburing.h>
+#include <linux/magic.h>
 #include <sys/mman.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -87,6 +89,16 @@ unsigned char* HugePageBuffer() {
   return static_cast<unsigned char*>(buffer);
 }
 
+// FUSE passes each write to a program, and some of those cannot take one that
+// starts past the file's end: fusefat then puts its bytes over the file's
+// earlier ones and reports it written. A slice that ends short (the full
+// disk) must be the last one sent, so on FUSE each waits for the one before.
+unsigned SlicesInFlight(int fd) {
+  struct statfs volume;
+  bool fuse = fstatfs(fd, &volume) == 0 && volume.f_type == FUSE_SUPER_MAGIC;
+  return fuse ? 1 : kInFlight;
+}
+
 bool SetDirect(int fd, bool direct) {
   int flags = fcntl(fd, F_GETFL);
   if (flags < 0) return false;
@@ -101,12 +113,12 @@ bool SetDirect(int fd, bool direct) {
 class SliceWriter {
  public:
   SliceWriter(int fd, const WriteSource& source, std::size_t alignment)
-      : fd_(fd), source_(source), alignment_(alignment) {}
+      : fd_(fd), source_(source), alignment_(alignment), in_flight_(SlicesInFlight(fd)) {}
 
   std::size_t Write(std::size_t from, std::uint64_t offset, std::size_t length) {
     std::size_t sent = 0;
     while (sent < length || first_ < next_) {
-      while (!broken_ && sent < length && next_ - first_ < kInFlight) {
+      while (!broken_ && sent < length && next_ - first_ < in_flight_) {
         const unsigned char* data = source_.At(from + sent);
         std::size_t slice = std::min({kSliceBytes, length - sent, source_.RunAt(from + sent)});
         slice -= slice % alignment_;
@@ -201,6 +213,7 @@ class SliceWriter {
   int fd_;
   const WriteSource& source_;
   std::size_t alignment_;
+  unsigned in_flight_;  // slices on their way at once, up to kInFlight
   std::array<Slot, kInFlight> slots_;
   Ring ring_;  // after the slots: it goes first, with any write still on its way
   std::size_t first_ = 0, next_ = 0;  // slices [first_, next_) not yet counted

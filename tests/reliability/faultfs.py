@@ -18,6 +18,8 @@
 #               first bytes, wherever they were asked for
 #   compresses  everything is stored, but files take an eighth of their length
 #               on the device, as on a volume that compresses
+#   gaps        a write that starts past the file's end lands over the file's
+#               first bytes, and the file grows as asked (FAT through fusefat)
 #   and ones that only hold the program up:
 #   slow        writes after the limit take as long as on a slow stick
 #               (3 MB/s); ERRNO is not used
@@ -91,6 +93,11 @@ class FaultFS(fusepy.Operations):
             time.sleep(len(data) / SLOW_RATE)
         if self.fail in ("writes", "everything") and failing:
             raise fusepy.FuseOSError(self.error)
+        if failing and self.fail == "gaps" and offset > os.fstat(fh).st_size:
+            os.ftruncate(fh, offset + len(data))
+            put = os.pwrite(fh, data, 0)
+            self.written += put
+            return put
         if failing and self.fail in ("drops", "wraps"):
             # The file's length grows as asked; the bytes go nowhere, or over earlier ones.
             end = offset + len(data)

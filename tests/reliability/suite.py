@@ -442,6 +442,19 @@ class Suite(unittest.TestCase):
                 self.assertEqual(snapshot(backing), before)
                 self.assertFalse(os.path.lexists(os.path.join(backing, TEMP_NAME)))
 
+    # FAT through FUSE (fusefat) puts a write that starts past a file's end
+    # over the file's first bytes, and says it wrote it. When the full disk
+    # cuts one write short, none is still on its way behind it: every byte
+    # reads back as written.
+    def test_a_volume_that_misplaces_writes_past_a_files_end_reads_back_whole(self):
+        backing = os.path.join(WORK, "backing")
+        with contextlib.ExitStack() as stack:
+            mount_tmpfs(stack, "96m", backing)
+            self.mount_faulty_view(stack, backing, "EIO", "gaps")
+            ended = run(("G:", "/0", "--verify=full"))
+            self.assertEqual(ended[:2], (0, []), ended[2][-2000:])
+            self.assertIn("as written", ended[2])
+
     # The erasure record (--record=FILE, here on the work volume) of a clean
     # run, of a run on a device that drops writes, and (Linux: the Windows
     # program's command line takes no interrupt) of a run stopped by one:
