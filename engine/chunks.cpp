@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "engine/random_bytes.h"
 #include "files/file_access.h"
+#include "platform/os_memory.h"
 #include "text/number_text.h"
 
 namespace kelvor::engine {
@@ -15,11 +15,6 @@ constexpr char kOnes = '\xff';
 constexpr char kZeros = '\0';
 constexpr std::size_t kPageBytes = 4096;
 constexpr std::size_t kRepeatedSlice = 4 << 20;  // bytes of a repeated byte held
-
-// The unit of a chunk's memory: its alignment is what direct writes need.
-struct alignas(kPageBytes) Page {
-  char bytes[kPageBytes];
-};
 
 std::size_t RoundedCount(double value) {
   return static_cast<std::size_t>(text::RoundToDecimals(value, 0));
@@ -67,7 +62,7 @@ files::Status ReadPattern(files::FileAccess& files, const std::string& source_pa
 }  // namespace
 
 void Chunk::FreeAligned::operator()(char* memory) const {
-  delete[] reinterpret_cast<Page*>(memory);
+  os::FreeBuffer(memory);
 }
 
 void Chunk::Clear() {
@@ -84,7 +79,7 @@ char* Chunk::Room(std::size_t capacity, std::size_t size) {
   std::size_t pages = std::max<std::size_t>((capacity + kPageBytes - 1) / kPageBytes, 1);
   if (pages > pages_) {
     memory_.reset();  // the old bytes go first: never two chunks at once
-    memory_.reset(reinterpret_cast<char*>(new (std::nothrow) Page[pages]));
+    memory_.reset(static_cast<char*>(os::AllocateBuffer(pages * kPageBytes)));
     pages_ = memory_ ? pages : 0;
   }
   size_ = held_ = memory_ ? size : 0;
