@@ -1,14 +1,17 @@
 #include "engine/read_back.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <set>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "engine/random_bytes.h"
+#include "engine/read_ahead.h"
+#include "engine/slice_pace.h"
+#include "platform/os_memory.h"
 
 namespace kelvor::engine {
 namespace {
@@ -16,25 +19,10 @@ namespace {
 using files::Status;
 
 constexpr std::size_t kRange = os::kReadBackAlignment;  // a sample's size, and a read's unit
-// Reads of one range under way at once: one at a time leaves the device
-// idle between two of them, and longer reads, or fewer, kept a loop-mounted
-// volume below its pace for one range after another.
-constexpr std::size_t kReadsInFlight = 4;
-constexpr std::size_t kBatchBytes = kReadsInFlight * kRange;
-constexpr std::uint64_t kSampleShareDivisor = 100;  // a sample reads at least 1%
-constexpr std::size_t kPageBytes = 4096;
+constexpr std::uint64_t kSampleShareDivisor = 100;      // a sample reads at least 1%
 
-// Page-aligned memory, as direct reads need it.
-class ReadBuffer {
- public:
-  explicit ReadBuffer(std::size_t size) : pages_(new (std::nothrow) Page[size / kPageBytes]) {}
-  char* get() { return pages_ ? pages_[0].bytes : nullptr; }
-
- private:
-  struct alignas(kPageBytes) Page {
-    char bytes[kPageBytes];
-  };
-  std::unique_ptr<Page[]> pages_;
+struct FreeBuffer {
+  void operator()(char* buffer) const { os::FreeBuffer(buffer); }
 };
 
 // Visits the pieces of a fill file's bytes from `offset` on, each lying
@@ -113,8 +101,7 @@ struct Verifier {
   const Chunk& last_chunk;
   const std::function<void()>& wait_while_paused;
   ReadBack result;
-  ReadBuffer batches[2] = {ReadBuffer{kBatchBytes}, ReadBuffer{kBatchBytes}};  // compared, read
-  ReadBuffer expected{kRange};
+  std::unique_ptr<char, FreeBuffer> expected{static_cast<char*>(os::AllocateBuffer(kRange))};
 
   // One read of a file: where, how many of its bytes are compared, and what
   // came back.
@@ -208,9 +195,9 @@ struct Verifier {
     return status;
   }
 
-  // Each range is one read, and kReadsInFlight reads at once make a batch. The next batch is read
-  // while this one is compared, so that the device never waits for the comparison; no read is under
-  // way during a pump step, in which a Cancel closes the file.
+  // Each range is one read, with several under way at once while this thread compares the ones
+  // before them in order. Between two pump steps the reads go on for about a quarter of a second
+  // at the device's pace, and they all end before the pump step, in which a Cancel closes the file.
   Status CompareRanges(os::FileHandle handle, const FillFile& file, const std::string& name,
                        RandomGenerator& placing) {
     std::vector<Stretch> stretches;
@@ -219,55 +206,28 @@ struct Verifier {
       stretches.push_back({offset, static_cast<std::size_t>(
                                        std::min<std::uint64_t>(kRange, file.written - offset))});
     }
-    std::size_t batches = (stretches.size() + kReadsInFlight - 1) / kReadsInFlight;
-    if (batches > 0) JoinReads(StartBatch(handle, stretches, 0));
-    for (std::size_t batch = 0; batch < batches; ++batch) {
-      std::vector<std::thread> ahead;
-      if (batch + 1 < batches) ahead = StartBatch(handle, stretches, batch + 1);
-      os::WinError error = CompareBatch(file, name, stretches, batch);
-      JoinReads(std::move(ahead));
-      if (error != os::kSuccess) return files::FromOs(error);
+    ReadAhead reads(kRange, [&](std::size_t index, char* into) {
+      ReadStretch(handle, into, &stretches[index]);
+    });
+    if (!reads.ready()) return files::Failure(files::kOutOfMemory);
+    SlicePace pace;
+    for (std::size_t next = 0; next < stretches.size();) {
+      std::size_t end =
+          std::min(stretches.size(), next + pace.Next(next * kRange, SIZE_MAX) / kRange);
+      reads.Allow(end);
+      auto started = std::chrono::steady_clock::now();
+      std::size_t first = next;
+      for (; next < end; ++next) {
+        const char* bytes = reads.Take(next);
+        if (stretches[next].error != os::kSuccess) return files::FromOs(stretches[next].error);
+        Compare(file, name, stretches[next], bytes);
+      }
+      pace.Took((end - first) * kRange,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
       window.PumpStep();
       wait_while_paused();
     }
     return files::kOk;
-  }
-
-  // The stretches of a batch, each read into its own part of the batch's buffer.
-  template <typename Visit>
-  void ForEachInBatch(std::vector<Stretch>& stretches, std::size_t batch, Visit visit) {
-    char* buffer = batches[batch % 2].get();
-    std::size_t first = batch * kReadsInFlight;
-    std::size_t end = std::min(first + kReadsInFlight, stretches.size());
-    for (std::size_t i = first; i < end; ++i) visit(stretches[i], buffer + (i - first) * kRange);
-  }
-
-  std::vector<std::thread> StartBatch(os::FileHandle handle, std::vector<Stretch>& stretches,
-                                      std::size_t batch) {
-    std::vector<std::thread> reads;
-    ForEachInBatch(stretches, batch, [&](Stretch& stretch, char* into) {
-      try {
-        reads.emplace_back(ReadStretch, handle, into, &stretch);
-      } catch (const std::system_error&) {
-        ReadStretch(handle, into, &stretch);  // no thread to be had: in turn
-      }
-    });
-    return reads;
-  }
-
-  static void JoinReads(std::vector<std::thread> reads) {
-    for (std::thread& read : reads) read.join();
-  }
-
-  // The first failed read of the batch ends the comparison.
-  os::WinError CompareBatch(const FillFile& file, const std::string& name,
-                            std::vector<Stretch>& stretches, std::size_t batch) {
-    os::WinError error = os::kSuccess;
-    ForEachInBatch(stretches, batch, [&](Stretch& stretch, char* bytes) {
-      if (error == os::kSuccess) error = stretch.error;
-      if (error == os::kSuccess) Compare(file, name, stretch, bytes);
-    });
-    return error;
   }
 };
 
@@ -279,7 +239,7 @@ ReadBack VerifyFillFiles(Run& run, RunWindow& window, Clock& clock,
   Verifier verifier{run, window, last_chunk, wait_while_paused, {}};
   verifier.result.mode = run.verify_mode;
   if (run.error.failed() && run.error.number != files::kDiskFull) return verifier.result;
-  if (!verifier.batches[0].get() || !verifier.batches[1].get() || !verifier.expected.get()) {
+  if (!verifier.expected) {
     run.error = files::Failure(files::kOutOfMemory);
     return verifier.result;
   }
