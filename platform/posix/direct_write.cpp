@@ -90,14 +90,35 @@ bool IsAligned(const void* address, std::size_t alignment) {
   return reinterpret_cast<std::uintptr_t>(address) % alignment == 0;
 }
 
+// The filesystem's magic number (statfs), 0 where it cannot be told.
+long FilesystemOf(int fd) {
+  struct statfs volume;
+  return fstatfs(fd, &volume) == 0 ? static_cast<long>(volume.f_type) : 0;
+}
+
 // FUSE passes each write to a program, and some of those cannot take one that
 // starts past the file's end: fusefat then puts its bytes over the file's
 // earlier ones and reports it written. A slice that ends short (the full
 // disk) must be the last one sent, so on FUSE each waits for the one before.
-unsigned SlicesInFlight(int fd) {
-  struct statfs volume;
-  bool fuse = fstatfs(fd, &volume) == 0 && volume.f_type == FUSE_SUPER_MAGIC;
-  return fuse ? 1 : kInFlight;
+unsigned SlicesInFlight(long filesystem) {
+  return filesystem == FUSE_SUPER_MAGIC ? 1 : kInFlight;
+}
+
+// ext4, XFS and btrfs take a direct write that grows the file one at a time,
+// under the file's lock, and wait for each to reach the device; writes inside
+// the file's size go on side by side. So the slices' blocks are allocated first,
+// where a filesystem allocates them without writing them (as unwritten
+// extents, which read as zeros until written). A reservation that fails (the
+// full disk) may still have taken some of the blocks, and the file's size
+// with them (ext4): the slices then write those first and grow the file
+// after them, as without it. Elsewhere (FAT writes zeros to allocate; FUSE)
+// nothing is reserved.
+void ReserveBlocks(int fd, long filesystem, std::uint64_t offset, std::size_t length) {
+  bool unwritten_extents = filesystem == EXT4_SUPER_MAGIC || filesystem == XFS_SUPER_MAGIC ||
+                           filesystem == BTRFS_SUPER_MAGIC;
+  if (unwritten_extents) {
+    (void)fallocate(fd, 0, static_cast<off_t>(offset), static_cast<off_t>(length));
+  }
 }
 
 bool SetDirect(int fd, bool direct) {
@@ -113,8 +134,8 @@ bool SetDirect(int fd, bool direct) {
 // came short.
 class SliceWriter {
  public:
-  SliceWriter(int fd, const WriteSource& source, std::size_t alignment)
-      : fd_(fd), source_(source), alignment_(alignment), in_flight_(SlicesInFlight(fd)) {}
+  SliceWriter(int fd, const WriteSource& source, std::size_t alignment, unsigned in_flight)
+      : fd_(fd), source_(source), alignment_(alignment), in_flight_(in_flight) {}
 
   std::size_t Write(std::size_t from, std::uint64_t offset, std::size_t length) {
     std::size_t sent = 0;
@@ -249,7 +270,10 @@ std::size_t WriteDirect(int fd, const WriteSource& source, std::size_t count) {
   std::size_t middle = (count - head) / alignment.offset * alignment.offset;
   std::size_t strictest = std::max(alignment.memory, alignment.offset);
   if (strictest <= kCopyAlignment) {
-    done += SliceWriter(fd, source, strictest).Write(head, position + head, middle);
+    long filesystem = FilesystemOf(fd);
+    ReserveBlocks(fd, filesystem, position + head, middle);
+    SliceWriter slices(fd, source, strictest, SlicesInFlight(filesystem));
+    done += slices.Write(head, position + head, middle);
   }
   SetDirect(fd, false);
   lseek(fd, static_cast<off_t>(position + done), SEEK_SET);

@@ -67,5 +67,25 @@ TEST_F(FileAccessTest, FlushingSendsTheDataOfAnyModeToTheDevice) {
   for (const std::string& name : {binary, text}) std::filesystem::remove(test::HostPath(name));
 }
 
+// A block that a file holds but was never written keeps what it held before,
+// out of every later fill's reach: a large write, which the Linux build
+// sends straight to the device with its blocks allocated ahead, leaves the
+// file holding its own bytes' blocks and no more.
+TEST_F(FileAccessTest, ALargeWriteHoldsNoBlockBeyondItsBytes) {
+  const std::string name = std::string(test::kExt4Drive) + "\\large.dat";
+  constexpr std::size_t kLength = (24 << 20) + 100;  // large, and not whole blocks
+  constexpr std::size_t kBlock = 4096;               // the ext4 volume's
+  ASSERT_EQ(N(files_.OpenFile(name, FileMode::kNewBinary, 1)), kNoError);
+  std::size_t written = 0;
+  EXPECT_EQ(N(files_.WriteBytes(1, std::string(kLength, 'b'), &written)), kNoError);
+  EXPECT_EQ(written, kLength);
+  EXPECT_EQ(N(files_.CloseAllFiles()), kNoError);
+  EXPECT_EQ(std::filesystem::file_size(test::HostPath(name)), kLength);
+  std::optional<std::uint64_t> held = test::BytesHeld(test::HostPath(name));
+  ASSERT_TRUE(held) << "the test cannot see the file's blocks";
+  EXPECT_LE(*held, (kLength + kBlock - 1) / kBlock * kBlock);
+  std::filesystem::remove(test::HostPath(name));
+}
+
 }  // namespace
 }  // namespace kelvor::files

@@ -37,6 +37,10 @@ bool UnderWine();
 // under Windows.
 std::filesystem::path HostPath(std::string_view program_path);
 
+// The bytes of storage that a file holds (its allocated blocks), as the host
+// counts them; nothing where they cannot be told.
+std::optional<std::uint64_t> BytesHeld(const std::filesystem::path& host_path);
+
 // Whether a file was made, deleted or renamed in the folder while `action`
 // ran, as the OS's change notification tells: a file made and deleted again
 // leaves no other trace.

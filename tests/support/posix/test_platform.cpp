@@ -3,6 +3,7 @@
 #include "test_platform.h"
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +53,13 @@ std::filesystem::path HostPath(std::string_view program_path) {
 
 bool UnderWine() {
   return false;
+}
+
+std::optional<std::uint64_t> BytesHeld(const std::filesystem::path& host_path) {
+  constexpr std::uint64_t kStatBlock = 512;  // st_blocks' unit, whatever the filesystem's
+  struct stat info;
+  if (stat(host_path.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_blocks) * kStatBlock;
 }
 
 bool PrepareTestEnvironment() {

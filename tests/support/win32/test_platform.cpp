@@ -27,6 +27,17 @@ bool UnderWine() {
   return true;  // the only place this build's tests run
 }
 
+std::optional<std::uint64_t> BytesHeld(const std::filesystem::path& host_path) {
+  HANDLE file = CreateFileW(host_path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  FILE_STANDARD_INFO info{};
+  bool told = GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+  CloseHandle(file);
+  if (!told) return std::nullopt;
+  return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
+}
+
 bool PrepareTestEnvironment() {
   return true;
 }
