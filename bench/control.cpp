@@ -6,7 +6,7 @@
 //                       machine has not yet handed back to its host
 //   control copies GB   touches its buffers, says "ready", waits until the
 //                       run started then beside it writes, then copies GB out
-//                       of a chunk-sized buffer into eight 4 MiB buffers in
+//                       of a chunk-sized buffer into eight 1 MiB buffers in
 //                       huge pages, at an unaligned shift, as the direct
 //                       writes' aligned copies do
 #include <sys/mman.h>
@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::size_t kHugePage = 2 << 20;
 constexpr std::size_t kChunkBytes = 107374182;  // a gigabyte part's chunk
-constexpr std::size_t kCopyBytes = 4 << 20;     // one copied slice
+constexpr std::size_t kCopyBytes = 1 << 20;     // one copied slice
 constexpr int kCopyBuffers = 8;                 // slices in flight
 constexpr std::size_t kShift = 102;             // the second write's shift
 constexpr unsigned kStartDelayUs = 50000;       // a run's start, before its first write

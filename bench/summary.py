@@ -2,7 +2,8 @@
 """The benchmark's summary: per tool the median round, the spread (fastest and
 slowest round), the throughput, the share of the fastest tool's, CPU seconds
 per GiB filled and peak memory; fio's direct sequential read beside Kelvor's
-read-back; and a verdict per target. A median that misses its target by less
+read-back; in memory, the floor's shares (what the machine allows each
+pattern); and a verdict per target. A median that misses its target by less
 than the two tools' spreads overlap is "tie within spread": on a shared
 virtual disk the device's own spread between rounds is larger than the gaps
 that such targets ask about.
@@ -25,6 +26,9 @@ NATIVE = CONSTANT + ("kelvor-blocks",)
 WINE = "kelvor-exe-wine"
 READER = "fio-read"  # reads rather than fills: its rates are fio's own, not free space / wall time
 RANDOM_WRITERS = ("scrub-random", "shred-1", "dd-urandom", "openssl-dd")
+# The floor (bench/direct_fill.cpp): the bytes of All 1's and of Blocks of
+# Binary Data written with nothing else, and Blocks' writes without the copies.
+FLOOR_ONES, FLOOR_BLOCKS, FLOOR_ALIGNED = "direct-ones", "direct-blocks", "direct-aligned"
 NEAR_FASTEST = 0.05  # on the disk: each wipe type's median within 5% of the fastest tool's
 BLOCKS_SHARE = 0.9  # in memory: Blocks of Binary Data at 90% of All 1's
 READ_SHARE = 0.9  # reading back every byte, against fio's direct sequential read
@@ -66,6 +70,21 @@ def at_least(rates, others, share):
     return "tie within spread" if max(rates) >= share * min(others) else "NO"
 
 
+def share_of(tool, other):
+    return tool.throughput() / other.throughput()
+
+
+def floor_line(tools):
+    """What the machine allows each pattern: the floor's shares of its own All 1's."""
+    ones = tools.get(FLOOR_ONES)
+    shares = [f"{t.name} {share_of(t, ones):.0%}"
+              for t in (tools.get(FLOOR_BLOCKS), tools.get(FLOOR_ALIGNED)) if t]
+    if not ones or not shares:
+        return []
+    return [f"\nThe floor (bench/direct_fill.cpp: the bytes alone, no more work), against "
+            f"{FLOOR_ONES}: " + ", ".join(shares) + "."]
+
+
 def table(tools, fastest):
     lines = ["| tool | median (s) | spread: fastest - slowest (s) | throughput (MB/s) | "
              "share of the fastest | CPU (s/GiB) | peak memory (MB) | on the device (GiB) |",
@@ -95,6 +114,12 @@ def checks_of(tools, fastest, reads, mode):
         if blocks and ones:
             checks.append((f"kelvor-blocks at {BLOCKS_SHARE:.0%} or more of kelvor-ones's "
                            "throughput", no_slower(blocks, ones, 1 / BLOCKS_SHARE - 1)))
+        floor_ones, floor_blocks = tools.get(FLOOR_ONES), tools.get(FLOOR_BLOCKS)
+        if blocks and ones and floor_ones and floor_blocks:
+            share = share_of(floor_blocks, floor_ones)
+            checks.append((f"kelvor-blocks's share of kelvor-ones ({share_of(blocks, ones):.0%}) "
+                           f"at or above the floor's ({FLOOR_BLOCKS} of {FLOOR_ONES}: {share:.0%})",
+                           "yes" if share_of(blocks, ones) >= share else "NO"))
     if dd:
         for t in (tools[n] for n in CONSTANT if n in tools):
             checks.append((f"{t.name}'s CPU per GiB at or below dd's",
@@ -142,6 +167,7 @@ def main(runs_csv, wine_start, results, mode, listed):
         lines.append(f"Kelvor's read-back of every byte (kelvor-ones-full), as its record times "
                      f"it: {statistics.median(full.reads):.0f} MB/s (rounds from "
                      f"{min(full.reads):.0f} to {max(full.reads):.0f}).")
+    lines += floor_line(tools)
     checks = checks_of(tools, fastest, reads, mode)
     lines += ["", "| target | met |", "|---|---|"] + [f"| {c} | {v} |" for c, v in checks]
 
