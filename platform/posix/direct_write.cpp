@@ -11,6 +11,10 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -85,6 +89,26 @@ unsigned char* CopyBuffer(std::size_t slot) {
   if (!copies)
     copies.reset(static_cast<unsigned char*>(AllocateBuffer(kInFlight * kCopySliceBytes)));
   return copies ? copies.get() + slot * kCopySliceBytes : nullptr;
+}
+
+// Copies a slice out of the chunk into its aligned buffer. glibc copies a
+// megabyte with vector loads and stores, at 12 GB/s out of memory on this
+// project's AMD hosts; the processor's own string copy (rep movsb), which
+// processors with enhanced rep movsb (ERMS) run at full width, at 20 GB/s.
+// Elsewhere glibc's copy stays.
+void CopySlice(unsigned char* to, const unsigned char* from, std::size_t length) {
+#if defined(__x86_64__) || defined(__i386__)
+  constexpr unsigned kErms = 1u << 9;  // CPUID leaf 7, EBX
+  static const bool fast_string_copy = [] {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & kErms) != 0;
+  }();
+  if (fast_string_copy) {
+    asm volatile("rep movsb" : "+D"(to), "+S"(from), "+c"(length) : : "memory");
+    return;
+  }
+#endif
+  std::memcpy(to, from, length);
 }
 
 bool IsAligned(const void* address, std::size_t alignment) {
@@ -168,7 +192,7 @@ class SliceWriter {
     if (!IsAligned(data, alignment_)) {
       unsigned char* copy = CopyBuffer(next_ % kInFlight);
       if (!copy) return false;
-      std::memcpy(copy, data, length);
+      CopySlice(copy, data, length);
       data = copy;
     }
     slot.length = length;
