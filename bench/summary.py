@@ -2,8 +2,8 @@
 """The benchmark's summary: per tool the median round, the spread (fastest and
 slowest round), the throughput, the share of the fastest tool's, CPU seconds
 per GiB filled and peak memory; fio's direct sequential read beside Kelvor's
-read-back; in memory, the floor's shares (what the machine allows each
-pattern); and a verdict per target. A median that misses its target by less
+read-back; the floor's shares (what the machine allows each pattern); and a
+verdict per target. A median that misses its target by less
 than the two tools' spreads overlap is "tie within spread": on a shared
 virtual disk the device's own spread between rounds is larger than the gaps
 that such targets ask about.
@@ -114,12 +114,13 @@ def checks_of(tools, fastest, reads, mode):
         if blocks and ones:
             checks.append((f"kelvor-blocks at {BLOCKS_SHARE:.0%} or more of kelvor-ones's "
                            "throughput", no_slower(blocks, ones, 1 / BLOCKS_SHARE - 1)))
-        floor_ones, floor_blocks = tools.get(FLOOR_ONES), tools.get(FLOOR_BLOCKS)
-        if blocks and ones and floor_ones and floor_blocks:
-            share = share_of(floor_blocks, floor_ones)
-            checks.append((f"kelvor-blocks's share of kelvor-ones ({share_of(blocks, ones):.0%}) "
-                           f"at or above the floor's ({FLOOR_BLOCKS} of {FLOOR_ONES}: {share:.0%})",
-                           "yes" if share_of(blocks, ones) >= share else "NO"))
+    blocks, floor_ones, floor_blocks = (tools.get(n) for n in ("kelvor-blocks", FLOOR_ONES,
+                                                               FLOOR_BLOCKS))
+    if blocks and ones and floor_ones and floor_blocks:
+        share = share_of(floor_blocks, floor_ones)
+        checks.append((f"kelvor-blocks's share of kelvor-ones ({share_of(blocks, ones):.0%}) "
+                       f"at or above the floor's ({FLOOR_BLOCKS} of {FLOOR_ONES}: {share:.0%})",
+                       "yes" if share_of(blocks, ones) >= share else "NO"))
     if dd:
         for t in (tools[n] for n in CONSTANT if n in tools):
             checks.append((f"{t.name}'s CPU per GiB at or below dd's",
