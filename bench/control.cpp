@@ -9,7 +9,6 @@
 //                       of a chunk-sized buffer into eight 1 MiB buffers in
 //                       huge pages, at an unaligned shift, as the direct
 //                       writes' aligned copies do
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,21 +17,18 @@
 #include <cstring>
 #include <string>
 
+#include "huge_pages.h"
+
 namespace {
 
-constexpr std::size_t kHugePage = 2 << 20;
-constexpr std::size_t kChunkBytes = 107374182;  // a gigabyte part's chunk
-constexpr std::size_t kCopyBytes = 1 << 20;     // one copied slice
-constexpr int kCopyBuffers = 8;                 // slices in flight
-constexpr std::size_t kShift = 102;             // the second write's shift
-constexpr unsigned kStartDelayUs = 50000;       // a run's start, before its first write
+constexpr std::size_t kCopyBytes = 1 << 20;  // one copied slice
+constexpr int kCopyBuffers = 8;              // slices in flight
+constexpr std::size_t kShift = 102;          // the second write's shift
+constexpr unsigned kStartDelayUs = 50000;    // a run's start, before its first write
 
 char* Touched(std::size_t bytes) {
-  std::size_t whole = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  auto* memory = static_cast<char*>(std::aligned_alloc(kHugePage, whole));
-  if (!memory) std::exit(1);
-  madvise(memory, whole, MADV_HUGEPAGE);
-  std::memset(memory, 1, whole);
+  char* memory = HugePages(bytes);
+  std::memset(memory, 1, bytes);
   return memory;
 }
 

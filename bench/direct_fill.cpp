@@ -15,7 +15,6 @@
 // written, where the full disk refused a slice: a floor needs no more.)
 #include <fcntl.h>
 #include <liburing.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,26 +26,18 @@
 #include <string>
 #include <vector>
 
+#include "huge_pages.h"
+
 namespace {
 
-constexpr std::size_t kHugePage = 2 << 20;
 constexpr std::size_t kBlock = 4096;                   // every file offset and slice length
 constexpr std::size_t kMemoryAlignment = 512;          // the loop device's dma_alignment + 1
-constexpr std::size_t kChunkBytes = 107374182;         // a gigabyte part's chunk
 constexpr std::size_t kAlignedChunkBytes = 107372544;  // the same, in whole pages
 // Ten chunks, in whole pages: as in a wipe, each file starts at the chunk's start.
 constexpr std::size_t kFileBytes = 1073737728;
 constexpr std::size_t kSliceBytes = 4 << 20;
 constexpr std::size_t kCopySliceBytes = 1 << 20;
 constexpr unsigned kInFlight = 8;
-
-char* Fresh(std::size_t bytes) {
-  std::size_t whole = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  auto* memory = static_cast<char*>(std::aligned_alloc(kHugePage, whole));
-  if (!memory) std::exit(1);
-  madvise(memory, whole, MADV_HUGEPAGE);
-  return memory;
-}
 
 // Bytes that do not repeat within the chunk (splitmix64), cheaper than any
 // generator a wipe would use.
@@ -70,7 +61,7 @@ struct Pattern {
 class Filler {
  public:
   explicit Filler(Pattern pattern)
-      : pattern_(pattern), copies_(Fresh(kInFlight * kCopySliceBytes)) {
+      : pattern_(pattern), copies_(HugePages(kInFlight * kCopySliceBytes)) {
     if (io_uring_queue_init(kInFlight, &ring_, 0) != 0) std::exit(1);
     for (unsigned slot = 0; slot < kInFlight; ++slot) free_.push_back(slot);
   }
@@ -150,12 +141,12 @@ int main(int argc, char** argv) {
   std::string kind = argc == 3 ? argv[2] : "";
   Pattern pattern{};
   if (kind == "ones") {
-    char* slice = Fresh(kSliceBytes);
+    char* slice = HugePages(kSliceBytes);
     std::memset(slice, '\xff', kSliceBytes);
     pattern = {slice, kSliceBytes, true};
   } else if (kind == "blocks" || kind == "aligned") {
     std::size_t period = kind == "blocks" ? kChunkBytes : kAlignedChunkBytes;
-    char* chunk = Fresh(period);
+    char* chunk = HugePages(period);
     Draw(chunk, period);
     pattern = {chunk, period, false};
   } else {

@@ -100,6 +100,8 @@ def table(tools, fastest):
 def checks_of(tools, fastest, reads, mode):
     checks = []
     dd, scrub, ones = tools.get("dd-fsync"), tools.get("scrub-fillzero"), tools.get("kelvor-ones")
+    blocks, floor_ones, floor_blocks = (tools.get(n) for n in ("kelvor-blocks", FLOOR_ONES,
+                                                               FLOOR_BLOCKS))
     natives = [tools[n] for n in NATIVE if n in tools]
     if mode == "disk":
         for t in natives:
@@ -109,14 +111,11 @@ def checks_of(tools, fastest, reads, mode):
         for t in (tools[n] for n in CONSTANT if n in tools):
             if scrub:
                 checks.append((f"{t.name} no slower than scrub", no_slower(t, scrub)))
-        blocks = tools.get("kelvor-blocks")
         for other in (tools[n] for n in RANDOM_WRITERS if n in tools and blocks):
             checks.append((f"kelvor-blocks ahead of {other.name}", no_slower(blocks, other)))
         if blocks and ones:
             checks.append((f"kelvor-blocks at {BLOCKS_SHARE:.0%} or more of kelvor-ones's "
                            "throughput", no_slower(blocks, ones, 1 / BLOCKS_SHARE - 1)))
-    blocks, floor_ones, floor_blocks = (tools.get(n) for n in ("kelvor-blocks", FLOOR_ONES,
-                                                               FLOOR_BLOCKS))
     if blocks and ones and floor_ones and floor_blocks:
         share = share_of(floor_blocks, floor_ones)
         checks.append((f"kelvor-blocks's share of kelvor-ones ({share_of(blocks, ones):.0%}) "
