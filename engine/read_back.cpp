@@ -39,6 +39,19 @@ void ForEachChunkPiece(const FillFile& file, std::uint64_t offset, std::size_t c
   }
 }
 
+// The fill file's chunk where it is still in memory: a pattern file's is the
+// start of the last chunk, and pseudo-random bytes are the last chunk's when
+// they were drawn from its seed to its size (the gigabyte parts'). Null
+// where they must be drawn again (the remainder file's, before them).
+const char* ChunkInMemory(const FillFile& file, const Chunk& last_chunk) {
+  bool drawn_as_last = file.origin.kind == ChunkOrigin::kRandom &&
+                       last_chunk.origin().kind == ChunkOrigin::kRandom &&
+                       file.origin.seed == last_chunk.origin().seed &&
+                       file.chunk_size == last_chunk.size();
+  bool in_memory = file.origin.kind == ChunkOrigin::kPattern || drawn_as_last;
+  return in_memory ? last_chunk.held().data() : nullptr;
+}
+
 // The bytes that a fill file holds from `offset` on, as written: its chunk
 // from `offset` mod the chunk's size on, round and round.
 void ExpectedBytes(const FillFile& file, const Chunk& last_chunk, std::uint64_t offset, char* out,
@@ -47,11 +60,12 @@ void ExpectedBytes(const FillFile& file, const Chunk& last_chunk, std::uint64_t 
     std::memset(out, file.origin.byte, count);
     return;
   }
+  const char* chunk = ChunkInMemory(file, last_chunk);
   ForEachChunkPiece(file, offset, count, [&](std::uint64_t at, std::size_t take) {
-    if (file.origin.kind == ChunkOrigin::kRandom) {
-      RandomGenerator::BytesAt(file.origin.seed, at, out, take);
+    if (chunk) {
+      std::memcpy(out, chunk + at, take);
     } else {
-      std::memcpy(out, last_chunk.held().data() + at, take);
+      RandomGenerator::BytesAt(file.origin.seed, at, out, take);
     }
     out += take;
   });
@@ -141,13 +155,14 @@ struct Verifier {
     if (file.origin.kind == ChunkOrigin::kRepeated) {
       return AllBytesAre(bytes, count, file.origin.byte);
     }
-    if (file.origin.kind == ChunkOrigin::kRandom) {
+    const char* chunk = ChunkInMemory(file, last_chunk);
+    if (!chunk) {
       ExpectedBytes(file, last_chunk, offset, expected.get(), count);
       return std::memcmp(bytes, expected.get(), count) == 0;
     }
     bool same = true;
     ForEachChunkPiece(file, offset, count, [&](std::uint64_t at, std::size_t take) {
-      same = same && std::memcmp(bytes, last_chunk.held().data() + at, take) == 0;
+      same = same && std::memcmp(bytes, chunk + at, take) == 0;
       bytes += take;
     });
     return same;

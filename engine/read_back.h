@@ -31,7 +31,8 @@ struct FillFile {
 inline constexpr std::uint64_t kLeastStoredDivisor = 2;
 
 // Reads back the files (the bytes of kPattern chunks come from `last_chunk`,
-// of which every earlier pattern chunk of the run is the start) and returns
+// of which every earlier pattern chunk of the run is the start, and so do
+// those of the pseudo-random chunk that it is; others are drawn again) and returns
 // what it found. A mismatch, a short file or a fill stored in less than
 // half its room (where the volume tells the room at all) records 72 as the
 // run's error, a failed read its own number.

@@ -279,9 +279,10 @@ TEST_F(WipeRun, ACancelGivesTheSpaceBackAtOnce) {
 }
 
 // Before the deletion every byte of the fill reads back as written (here
-// pseudo-random bytes, which the read-back draws again from their seed, on a
-// volume whose direct writes are still on their way while the next ones are
-// copied into aligned buffers); a
+// pseudo-random bytes, the gigabyte part's compared with its chunk in memory
+// and the remainder file's drawn again from their seed, on a volume whose
+// direct writes are still on their way while the next ones are copied into
+// aligned buffers); a
 // stretch changed behind the run's back after the writing, in a fill of
 // pseudo-random bytes, of a pattern file's or of one byte repeated, fails
 // the run with "Disk media error", reported after the deletion, and the
