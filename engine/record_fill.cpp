@@ -130,13 +130,12 @@ void PrepareRecordFill(Run& run) {
   (void)run.files.MakeFolder(FolderPath(run, 1));
 }
 
-void WriteRecordReserve(Run& run, const std::string& source_path) {
-  Chunk reserve;
+void WriteRecordReserve(Run& run, const std::string& source_path, Chunk* room) {
   (void)BuildChunk(run.files, run.wipe_type, kReserveBytes * kWritesPerPart, source_path,
-                   run.random, &reserve);
+                   run.random, room);
   WriteNewFile(run.files, run.temp_folder_path + kReserveName, Flush::kYes,
-               [&run, &reserve](std::size_t* written) {
-                 return reserve.WriteTo(run.files, kRecordFileNumber, 0, reserve.size(), written);
+               [&run, room](std::size_t* written) {
+                 return room->WriteTo(run.files, kRecordFileNumber, 0, room->size(), written);
                });
 }
 

@@ -23,9 +23,10 @@ namespace kelvor::engine {
 void PrepareRecordFill(Run& run);
 
 // Before the free space is measured: writes the reserve file with the run's
-// fill pattern. Its space, given back just before the stage, is where the
+// fill pattern, drawn into `room` (the fill's chunk, whose memory it then
+// finds touched). Its space, given back just before the stage, is where the
 // folders' indexes of names grow. Failures only mean less reach.
-void WriteRecordReserve(Run& run, const std::string& source_path);
+void WriteRecordReserve(Run& run, const std::string& source_path, Chunk* room);
 
 // The stage, run when the writing left no failure but the full disk. Its
 // time is bounded by a share of `fill_seconds`, what the fill took.

@@ -266,13 +266,13 @@ RunOutcome RunWipe(Run& run, RunWindow& window, Clock& clock) {
   // inside the metadata, where the record stage must reach.
   os::NativeName temp_folder = os::ToNativeName(run.temp_folder_path);
   (void)os::StoreUncompressed(run.drive, temp_folder, true);
-  WriteRecordReserve(run, source_path);
-
   FillWriter writer{.run = run,
                     .window = window,
                     .clock = clock,
                     .source_path = source_path,
                     .parts = static_cast<std::int32_t>(free_bytes / kBytesPerGigabyte)};
+  WriteRecordReserve(run, source_path, &writer.chunk);
+
   auto remainder = static_cast<std::int32_t>(free_bytes % kBytesPerGigabyte);
   window.OnStarted({free_bytes, writer.parts});
   Keep(run, BuildChunk(run.files, run.wipe_type, static_cast<std::uint64_t>(remainder), source_path,
