@@ -80,7 +80,7 @@ int PrintStorageCheck(char letter, engine::WipeType type, std::FILE* out) {
 
 std::vector<std::string> WarnOfFindings(const engine::Run& run, std::FILE* errors) {
   std::vector<std::string> findings =
-      storage::Findings(storage::QueryVolumeStorage(run.drive_root), run.wipe_type);
+      storage::Findings(storage::QueryVolumeStorage(run.drive_root), run.wipe_type, run.trim);
   for (const std::string& finding : findings) {
     std::fprintf(errors, "warning: %s\n", text::PrintableText(finding).c_str());
   }

@@ -29,10 +29,11 @@ std::string FilesystemName(const VolumeStorage& facts) {
   return facts.volume.filesystem.empty() ? "The filesystem" : facts.volume.filesystem;
 }
 
-void AddMediumFindings(const VolumeStorage& facts, std::vector<std::string>* findings) {
+void AddMediumFindings(const VolumeStorage& facts, bool run_trims,
+                       std::vector<std::string>* findings) {
   const os::StorageFacts& storage = facts.storage;
   std::string trimming =
-      storage.privileged
+      storage.privileged && run_trims
           ? "the run trims the free space after the deletion, so that the device may erase it"
           : "fstrim as root after the run tells the device which blocks are free";
   if (facts.medium.kind == os::MediumKind::kSolidState) {
@@ -107,14 +108,15 @@ VolumeStorage QueryVolumeStorage(std::string_view drive_root) {
           os::QueryStorageFacts(drive_root)};
 }
 
-std::vector<std::string> Findings(const VolumeStorage& facts, engine::WipeType type) {
+std::vector<std::string> Findings(const VolumeStorage& facts, engine::WipeType type,
+                                  bool run_trims) {
   std::vector<std::string> findings;
   if (facts.storage.answered_by_wine) {
     findings.push_back(
         "Under Wine the volume is the host's, and Wine does not tell its device, compression, "
         "snapshots or journal: the Linux build of Kelvor checks them");
   } else {
-    AddMediumFindings(facts, &findings);
+    AddMediumFindings(facts, run_trims, &findings);
     AddFilesystemFindings(facts, type, &findings);
   }
   AddSpaceFindings(facts, &findings);
@@ -144,7 +146,8 @@ std::vector<std::string> CheckLines(std::string_view drive_root, const VolumeSto
       "largest file: " +
           (storage.largest_file == 0 ? std::string("no limit") : Megabytes(storage.largest_file)),
   };
-  std::vector<std::string> findings = Findings(facts, type);
+  // What a run of its own would meet: one trims unless told not to.
+  std::vector<std::string> findings = Findings(facts, type, true);
   if (findings.empty()) lines.push_back("findings: none");
   for (const std::string& finding : findings) lines.push_back("finding: " + finding);
   return lines;

@@ -21,8 +21,10 @@ struct VolumeStorage {
 VolumeStorage QueryVolumeStorage(std::string_view drive_root);
 
 // One sentence a finding: what a wipe with `type` leaves unreached, or what
-// the run does about it. None where it reaches all of the free space.
-std::vector<std::string> Findings(const VolumeStorage& facts, engine::WipeType type);
+// the run does about it (`run_trims`: whether it trims the free space after
+// the deletion). None where it reaches all of the free space.
+std::vector<std::string> Findings(const VolumeStorage& facts, engine::WipeType type,
+                                  bool run_trims);
 
 // The storage check's lines: one a fact ("filesystem: ext4"), then the findings.
 std::vector<std::string> CheckLines(std::string_view drive_root, const VolumeStorage& facts,

@@ -26,7 +26,7 @@ VolumeStorage PlainVolume() {
 std::vector<std::string> Openings(const VolumeStorage& facts,
                                   engine::WipeType type = engine::kAllOnes) {
   std::vector<std::string> openings;
-  for (const std::string& finding : Findings(facts, type)) {
+  for (const std::string& finding : Findings(facts, type, true)) {
     openings.push_back(finding.substr(0, finding.find(':')));
   }
   return openings;
@@ -35,9 +35,10 @@ std::vector<std::string> Openings(const VolumeStorage& facts,
 using OpeningList = std::vector<std::string>;
 
 // What each kind of volume keeps out of a wipe's reach is one finding, and
-// what the run does about it (trimming, the journal) depends on root's rights.
+// what the run does about it (trimming, the journal) depends on root's rights
+// and, for the trim, on whether the run trims at all.
 TEST(StorageFindings, EachThingAWipeDoesNotReachIsOneFinding) {
-  EXPECT_TRUE(Findings(PlainVolume(), engine::kAllOnes).empty());
+  EXPECT_TRUE(Findings(PlainVolume(), engine::kAllOnes, true).empty());
 
   VolumeStorage btrfs = PlainVolume();
   btrfs.volume.filesystem = "btrfs";
@@ -65,19 +66,20 @@ TEST(StorageFindings, EachThingAWipeDoesNotReachIsOneFinding) {
 
   VolumeStorage ext4 = PlainVolume();
   ext4.storage.journal = Known::kYes;
-  EXPECT_EQ(Findings(ext4, engine::kAllOnes)[0].find("zero it"), std::string::npos);
+  EXPECT_EQ(Findings(ext4, engine::kAllOnes, true)[0].find("zero it"), std::string::npos);
   ext4.storage.privileged = true;
-  EXPECT_NE(Findings(ext4, engine::kAllOnes)[0].find("write it home and zero it"),
+  EXPECT_NE(Findings(ext4, engine::kAllOnes, true)[0].find("write it home and zero it"),
             std::string::npos);
 
   VolumeStorage flash = PlainVolume();
   flash.medium.kind = os::MediumKind::kSolidState;
-  EXPECT_NE(Findings(flash, engine::kAllOnes)[0].find("it takes no TRIM"), std::string::npos);
+  EXPECT_NE(Findings(flash, engine::kAllOnes, true)[0].find("it takes no TRIM"), std::string::npos);
   flash.medium.kind = os::MediumKind::kUnknown;
   flash.storage.trims = Known::kYes;
-  EXPECT_NE(Findings(flash, engine::kAllOnes)[0].find("fstrim as root"), std::string::npos);
+  EXPECT_NE(Findings(flash, engine::kAllOnes, true)[0].find("fstrim as root"), std::string::npos);
   flash.storage.privileged = true;
-  EXPECT_NE(Findings(flash, engine::kAllOnes)[0].find("the run trims"), std::string::npos);
+  EXPECT_NE(Findings(flash, engine::kAllOnes, true)[0].find("the run trims"), std::string::npos);
+  EXPECT_NE(Findings(flash, engine::kAllOnes, false)[0].find("fstrim as root"), std::string::npos);
 }
 
 // Free space out of this user's reach is a finding with its size; ext4's
@@ -86,7 +88,7 @@ TEST(StorageFindings, EachThingAWipeDoesNotReachIsOneFinding) {
 TEST(StorageFindings, FreeSpaceThatNoFillReachesIsToldWithItsSize) {
   VolumeStorage user = PlainVolume();
   user.storage.free_to_this_user = 80 * kMebibyte;
-  EXPECT_EQ(Findings(user, engine::kAllOnes),
+  EXPECT_EQ(Findings(user, engine::kAllOnes, true),
             std::vector<std::string>{"20 MB of the free space are not this user's to fill (a "
                                      "reserve for root or the administrator, or a quota): they "
                                      "stay unwiped"});
