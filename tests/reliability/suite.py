@@ -38,6 +38,7 @@ OWN_FOLDER = re.compile(r"~KelvorTemp(/KelvorRecords[0-9]+)?")
 OWN_FILE = re.compile(rf"~KelvorTemp/({FILL_FILE.pattern}|KelvorRecords[0-9]+/[0-9a-z]{{1,2}})")
 MIB = 1 << 20
 GIB = 1 << 30
+BLOCK = 4096  # the unit in which the tests count disk space
 RUN_TIMEOUT = 300  # seconds
 REPORT_BEFORE_LIMIT = 30  # seconds before the test group's time limit
 PART_STARTED = 64 * MIB  # a gigabyte part this far written is in the middle of its work
@@ -657,7 +658,7 @@ class Suite(unittest.TestCase):
                 image = self.mount_with_deleted_files(stack, filesystem, size_mib, 400)
                 allowed = ERASURE_LEFT.get((filesystem, WINDOWS), (0, 0))
                 if allowed == IN_METADATA:
-                    allowed = (len({at // 4096 for at in markers(image, b"-small")}),
+                    allowed = (len({at // BLOCK for at in markers(image, b"-small")}),
                                len(names(image)))
                 ended = run(("G:", *options))
                 self.assertEqual((ended[0], set(os.listdir(VOLUME)) - {"lost+found"}), (0, set()),
@@ -665,9 +666,23 @@ class Suite(unittest.TestCase):
                 subprocess.run(["umount", VOLUME], check=True)
                 content = [at for kind in (b"-large", b"-medium", b"-small")
                            for at in markers(image, kind)]
-                left = (len({at // 4096 for at in content}), len(names(image)))
+                left = (len({at // BLOCK for at in content}), len(names(image)))
                 self.assertTrue(all(n <= most for n, most in zip(left, allowed)),
                                 f"blocks and names left: {left}, allowed: {allowed}")
+
+    # A fill file that the run has ended takes no blocks past its end: XFS
+    # gives a file that ordinary writes grow blocks beyond it in advance, and
+    # once fallocate has touched the file keeps them to its deletion, never
+    # written, with whatever they held.
+    def test_an_ended_fill_file_takes_no_blocks_past_its_end(self):
+        mount_image(self.stack, 1300, "xfs")
+        before = state()
+        process = start()
+        if not part_reached(process, "Kelvor1.dat"):
+            self.fail(stuck(process, "the run never reached its gigabyte part"))
+        ended = os.stat(os.path.join(TEMP, "Kelvor0.dat"))
+        self.assertClean(before, finish(process))
+        self.assertLessEqual(ended.st_blocks * 512, -(-ended.st_size // BLOCK) * BLOCK)
 
     # Links where fill files go on a volume whose mount fixes every file's
     # mode (ntfs-3g with its defaults: 0777), which has symbolic and hard
