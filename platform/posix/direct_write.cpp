@@ -131,7 +131,7 @@ unsigned SlicesInFlight(long filesystem) {
 
 // ext4, XFS and btrfs take a direct write that grows the file one at a time,
 // under the file's lock, and wait for each to reach the device; writes inside
-// the file's size go on side by side. So the slices' blocks are allocated first,
+// the file's size go on side by side. So each write's blocks are allocated first,
 // where a filesystem allocates them without writing them (as unwritten
 // extents, which read as zeros until written). A reservation that fails (the
 // full disk) may still have taken some of the blocks, and the file's size

@@ -39,6 +39,7 @@ OWN_FILE = re.compile(rf"~KelvorTemp/({FILL_FILE.pattern}|KelvorRecords[0-9]+/[0
 MIB = 1 << 20
 GIB = 1 << 30
 BLOCK = 4096  # the unit in which the tests count disk space
+STAT_BLOCK = 512  # the unit of st_blocks
 RUN_TIMEOUT = 300  # seconds
 REPORT_BEFORE_LIMIT = 30  # seconds before the test group's time limit
 PART_STARTED = 64 * MIB  # a gigabyte part this far written is in the middle of its work
@@ -682,7 +683,7 @@ class Suite(unittest.TestCase):
             self.fail(stuck(process, "the run never reached its gigabyte part"))
         ended = os.stat(os.path.join(TEMP, "Kelvor0.dat"))
         self.assertClean(before, finish(process))
-        self.assertLessEqual(ended.st_blocks * 512, -(-ended.st_size // BLOCK) * BLOCK)
+        self.assertLessEqual(ended.st_blocks * STAT_BLOCK, -(-ended.st_size // BLOCK) * BLOCK)
 
     # Links where fill files go on a volume whose mount fixes every file's
     # mode (ntfs-3g with its defaults: 0777), which has symbolic and hard
